@@ -1,0 +1,56 @@
+#pragma once
+// The error record of the storage access object: the outcome of the last storage operation as
+// three texts, a message, a code and a source.
+//
+// Contract:
+// - A new record and a cleared record read "Success", "0", "Initialization".
+// - Every constructor and setter stores copies of the texts it is given, so a caller's later
+//   change to its own text never reaches the record.
+// - The code is a decimal text, handed out as a text.
+// - No operation fails or reports anything.
+// - Not thread-safe: the owner reads and writes it on one thread.
+#include "platform/Error.h"
+#include "platform/String.h"
+
+class SkrError {
+  public:
+    // init: "Success", "0", "Initialization".
+    SkrError();
+    // initWithData:code:source:
+    SkrError(const platform::String& message, const platform::String& code,
+             const platform::String& source);
+    // initWithError: copies the other record's three texts.
+    SkrError(const SkrError& other) = default;
+    // initWithNSError: message = the error's description, code = its number ("%ld"),
+    // source = "ERROR".
+    explicit SkrError(const platform::Error& error);
+
+    SkrError& operator=(const SkrError& other) = default;
+
+    // setError:code:source: replaces all three texts.
+    void setError(const platform::String& message, const platform::String& code,
+                  const platform::String& source);
+    // setErrorWithError: replaces all three texts with the other record's.
+    void setErrorWithError(const SkrError& other);
+    // setErrorWithNSError: message = the error's localized description, code = its number
+    // ("%ld"), source = "ERROR".
+    void setErrorWithNSError(const platform::Error& error);
+
+    // "MESSAGE: " message LF "CODE: " code LF "SOURCE: " source, no line feed at the end; each
+    // text inserted unchanged (a null text reads as empty).
+    platform::String getError() const;
+    // Back to "Success", "0", "Initialization".
+    void clearError();
+
+    const platform::String& message() const { return message_; }
+    const platform::String& code() const { return code_; }
+    const platform::String& source() const { return source_; }
+    void setMessage(const platform::String& message) { message_ = message; }
+    void setCode(const platform::String& code) { code_ = code; }
+    void setSource(const platform::String& source) { source_ = source; }
+
+  private:
+    platform::String message_;
+    platform::String code_;
+    platform::String source_;
+};
