@@ -1,0 +1,7 @@
+#pragma once
+
+namespace Aws::S3::Model {
+
+class DeleteObjectResult {};
+
+}  // namespace Aws::S3::Model
