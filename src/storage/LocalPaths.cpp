@@ -1,0 +1,44 @@
+#include "storage/LocalPaths.h"
+
+namespace skrw::storage {
+
+using platform::String;
+
+namespace {
+
+const String& volumesMarker() {
+    static const String marker = String::fromUtf8("/Volumes/");
+    return marker;
+}
+
+}  // namespace
+
+String volumeForm(const String& path) {
+    if (path.containsString(volumesMarker())) return String();
+    const char* prefix = path.characterAtIndex(0) == u'/' ? "/Volumes" : "/Volumes/";
+    return String::fromUtf8(prefix).stringByAppendingString(path);
+}
+
+String downloadWorkPath(const String& path) {
+    String work = path.characterAtIndex(0) == u'~' ? path.stringByExpandingTildeInPath() : path;
+    String volume = volumeForm(work);
+    return volume.isNull() ? work : volume;
+}
+
+String downloadFolder(const String& workPath) {
+    return workPath.stringByDeletingLastPathComponent();
+}
+
+String downloadFileName(const String& workPath, const String& folder) {
+    return workPath.stringByReplacingOccurrencesOfString(
+        folder.stringByAppendingString(String::fromUtf8("/")), String::fromUtf8(""));
+}
+
+std::vector<String> uploadCandidates(const String& path) {
+    std::vector<String> candidates{path};
+    String volume = volumeForm(path);
+    if (!volume.isNull()) candidates.push_back(volume);
+    return candidates;
+}
+
+}  // namespace skrw::storage

@@ -1,0 +1,34 @@
+#pragma once
+// The local path rules of downloads and uploads, as pure functions of texts.
+//
+// The volume form of a path puts "/Volumes" in front of it, joined by exactly one "/"; a path
+// that contains "/Volumes/" anywhere (a literal, case-sensitive test) has no volume form.
+// Users rely on these rules to reach mounted volumes by short paths, so they are kept exactly,
+// odd as some results look (a relative path becomes a path below /Volumes, "~" is expanded for
+// downloads only).
+#include <vector>
+
+#include "platform/String.h"
+
+namespace skrw::storage {
+
+// "/Volumes" + path when the path begins with "/", "/Volumes/" + path otherwise; the null
+// string when the path contains "/Volumes/".
+platform::String volumeForm(const platform::String& path);
+
+// Where a download goes: the path with a leading "~" expanded (when its first character is
+// "~"), then replaced by its volume form when it has one.
+platform::String downloadWorkPath(const platform::String& path);
+
+// The folder a download is written into: the work path without its last component.
+platform::String downloadFolder(const platform::String& workPath);
+
+// The file name inside the download folder: the work path with every occurrence of the folder
+// followed by "/" removed (the last component, for a work path in normal form).
+platform::String downloadFileName(const platform::String& workPath, const platform::String& folder);
+
+// The paths an upload looks for, in order: the path as given (no "~" expansion), then its volume
+// form when it has one.
+std::vector<platform::String> uploadCandidates(const platform::String& path);
+
+}  // namespace skrw::storage

@@ -1,0 +1,102 @@
+// Uploading a local file as an object.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <fstream>
+#include <memory>
+#include <optional>
+
+#include "platform/FileManager.h"
+#include "storage/LocalPaths.h"
+#include "storage/SKFuncs.h"
+#include "storage/ServiceClient.h"
+
+using platform::String;
+using namespace skrw::storage;
+
+namespace {
+
+const char kSource[] = "PostObject";
+
+// The first candidate that exists, when it is not a folder.
+std::optional<String> chosenUploadPath(const String& path) {
+    for (const String& candidate : uploadCandidates(path)) {
+        bool isDirectory = false;
+        if (platform::FileManager::fileExistsAtPath(candidate.utf8(), &isDirectory)) {
+            if (isDirectory) return std::nullopt;
+            return candidate;
+        }
+    }
+    return std::nullopt;
+}
+
+// Opens the file for the upload; a file that cannot be read is refused before any request, so
+// that nothing unread is ever reported as stored (or removed). Opened without blocking first, so
+// that a named pipe without a writer does not hang the caller.
+std::shared_ptr<std::fstream> openUploadBody(const std::string& path, platform::Error& error) {
+    const int probe = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (probe < 0) {
+        error = platform::Error::fromErrno(errno, "open", path);
+        return nullptr;
+    }
+    ::close(probe);
+    auto body = std::make_shared<std::fstream>(path, std::ios_base::in | std::ios_base::binary);
+    if (!body->is_open()) {
+        error = platform::Error::fromErrno(errno != 0 ? errno : EIO, "open", path);
+        return nullptr;
+    }
+    return body;
+}
+
+}  // namespace
+
+bool SKFuncs::postObject(const String& bucket, const String& key, const String& path,
+                         bool deleteAfter) {
+    m_error.clearError();
+    if (!isAuthenticated(m_credentials)) {
+        recordFailure(m_error, "System not authenticated.", "-400", kSource);
+        return false;
+    }
+    if (!isGiven(bucket)) {
+        recordFailure(m_error, "Bucket ID is blank or invalid.", "-4", kSource);
+        return false;
+    }
+    if (!isGiven(key)) {
+        recordFailure(m_error, "Object ID is blank or invalid.", "-4", kSource);
+        return false;
+    }
+    if (!isGiven(path)) {
+        recordFailure(m_error, "No file path specified.", "-4", kSource);
+        return false;
+    }
+    const std::optional<String> chosen = chosenUploadPath(path);
+    if (!chosen) {
+        recordFailure(m_error, "No file exists at this location.", "-4", kSource);
+        return false;
+    }
+    platform::Error error;
+    auto body = openUploadBody(chosen->utf8(), error);
+    if (!body) {
+        m_error.setErrorWithError(SkrError(error));
+        return false;
+    }
+
+    ServiceClient client(m_credentials, clientConfiguration(m_region));
+    Aws::S3::Model::PutObjectRequest request;
+    request.SetBucket(bucket.utf8());
+    request.SetKey(key.utf8());
+    request.SetBody(body);
+    const auto outcome = client->PutObject(request);
+    if (!outcome.IsSuccess()) {
+        recordServiceFailure(m_error, outcome.GetError(), kSource);
+        return false;
+    }
+    if (!deleteAfter) return true;
+    body.reset();
+    if (!platform::FileManager::removeItemAtPath(chosen->utf8(), &error)) {
+        m_error.setErrorWithNSError(error);
+        return false;
+    }
+    return true;
+}

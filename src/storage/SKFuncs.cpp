@@ -1,0 +1,91 @@
+// The storage access object's life, its credentials, the list of all buckets and the error
+// record's accessors.
+#include "storage/SKFuncs.h"
+
+#include <string>
+
+#include "storage/RegionParameter.h"
+#include "storage/ServiceClient.h"
+
+using platform::String;
+using namespace skrw::storage;
+
+namespace {
+
+const char kCredentialsLower[] = "useCredentials";
+const char kCredentialsUpper[] = "UseCredentials";
+const char kListFolders[] = "listFolders";
+const char kErrorAnswer[] = "!!ERROR!!";
+
+}  // namespace
+
+SKFuncs::SKFuncs() {
+    Aws::InitAPI(m_options);
+}
+
+SKFuncs::~SKFuncs() {
+    Aws::ShutdownAPI(m_options);
+}
+
+bool SKFuncs::useCredentialsForService(const String& service, const String& username,
+                                       const String& password, const String& parameters) {
+    m_error.clearError();
+    if (service.isNull() || service.isEmpty()) {
+        recordFailure(m_error, "Service cannot be empty or null.", "-4", kCredentialsLower);
+        return false;
+    }
+    const String module = service.lowercaseString();
+    if (!module.isEqualToString(String::fromUtf8("s3")) &&
+        !module.isEqualToString(String::fromUtf8("aws"))) {
+        recordFailure(m_error, "Invalid module specified.", "-1000", kCredentialsUpper);
+        return false;
+    }
+    Aws::Auth::AWSCredentials candidate(username.utf8(), password.utf8(), "");
+    const String region = regionFromParameters(parameters);
+
+    // The probe runs in the default region, whatever region the parameters name.
+    ServiceClient probe(candidate, clientConfiguration(String()));
+    if (!probe->ListBuckets().IsSuccess()) {
+        recordFailure(m_error, "Failed to list buckets", "-400", kCredentialsUpper);
+        return false;
+    }
+    m_region = region;
+    m_module = 1;
+    m_credentials = candidate;
+    return true;
+}
+
+String SKFuncs::listBuckets() {
+    m_error.clearError();
+    if (m_module != 1) {
+        recordFailure(m_error, "Invalid module specified.", "-1000", kListFolders);
+        return String::fromUtf8(kErrorAnswer);
+    }
+    if (!isAuthenticated(m_credentials)) {
+        recordFailure(m_error, "System not authenticated.", "-400", kListFolders);
+        return String::fromUtf8(kErrorAnswer);
+    }
+    ServiceClient client(m_credentials, clientConfiguration(String()));
+    const auto outcome = client->ListBuckets();
+    if (!outcome.IsSuccess()) {
+        recordServiceFailure(m_error, outcome.GetError(), kListFolders);
+        return String::fromUtf8(kErrorAnswer);
+    }
+    std::string list;
+    for (const auto& bucket : outcome.GetResult().GetBuckets()) {
+        list.append(bucket.GetName()).push_back('\n');
+    }
+    return String::fromUtf8(list);
+}
+
+void SKFuncs::SetError(const String& message, const String& code, const String& source) {
+    m_error.setError(message, code, source);
+}
+
+String SKFuncs::getLastError() const {
+    return m_error.getError();
+}
+
+String SKFuncs::getLastErrorCode() const {
+    return m_error.code();
+}

@@ -1,0 +1,31 @@
+#include "storage/ServiceClient.h"
+
+namespace skrw::storage {
+
+using platform::String;
+
+bool isAuthenticated(const Aws::Auth::AWSCredentials& credentials) {
+    return !credentials.GetAWSAccessKeyId().empty() && !credentials.GetAWSSecretKey().empty();
+}
+
+Aws::Client::ClientConfiguration clientConfiguration(const String& region) {
+    Aws::Client::ClientConfiguration configuration;
+    if (!region.isNull() && !region.isEmpty()) configuration.region = region.utf8();
+    return configuration;
+}
+
+ServiceClient::ServiceClient(const Aws::Auth::AWSCredentials& credentials,
+                             const Aws::Client::ClientConfiguration& configuration)
+    : client_(credentials, configuration, Aws::Client::AWSAuthV4Signer::PayloadSigningPolicy::Never,
+              true) {}
+
+void recordServiceFailure(SkrError& record, const Aws::S3::S3Error& error, const char* source) {
+    record.setError(String::fromUtf8(error.GetMessage()), String::fromUtf8("-400"),
+                    String::fromUtf8(source));
+}
+
+void recordFailure(SkrError& record, const char* message, const char* code, const char* source) {
+    record.setError(String::fromUtf8(message), String::fromUtf8(code), String::fromUtf8(source));
+}
+
+}  // namespace skrw::storage

@@ -1,0 +1,44 @@
+#pragma once
+// The per-operation pieces every storage operation shares: the authenticated test, the client
+// configuration and client of one operation, and the record of a failure the service reported.
+#include <aws/core/auth/AWSCredentials.h>
+#include <aws/core/client/ClientConfiguration.h>
+#include <aws/s3/S3Client.h>
+#include <aws/s3/S3Errors.h>
+
+#include "platform/String.h"
+#include "storage/SkrError.h"
+
+namespace skrw::storage {
+
+// The argument was given and holds text (neither null nor empty).
+inline bool isGiven(const platform::String& text) {
+    return !text.isNull() && !text.isEmpty();
+}
+
+// Both the access key id and the secret key are non-empty.
+bool isAuthenticated(const Aws::Auth::AWSCredentials& credentials);
+
+// The SDK's default configuration, with the region set to `region` when that is not empty
+// (exactly as stored, no change of case).
+Aws::Client::ClientConfiguration clientConfiguration(const platform::String& region);
+
+// A client of one operation: never signs bodies over HTTPS, virtual-host addressing.
+class ServiceClient {
+  public:
+    ServiceClient(const Aws::Auth::AWSCredentials& credentials,
+                  const Aws::Client::ClientConfiguration& configuration);
+    const Aws::S3::S3Client& operator*() const { return client_; }
+    const Aws::S3::S3Client* operator->() const { return &client_; }
+
+  private:
+    Aws::S3::S3Client client_;
+};
+
+// Records the service's message with the code "-400" and the operation's source.
+void recordServiceFailure(SkrError& record, const Aws::S3::S3Error& error, const char* source);
+
+// Records a fixed triple (UTF-8 texts).
+void recordFailure(SkrError& record, const char* message, const char* code, const char* source);
+
+}  // namespace skrw::storage
