@@ -1,0 +1,65 @@
+#include "platform/Bundle.h"
+
+#include <fstream>
+#include <iterator>
+#include <optional>
+
+#include "platform/PreferredLanguages.h"
+#include "platform/StringsFileParser.h"
+
+namespace platform {
+namespace {
+
+// Tables are a few kilobytes; a file far beyond that is not a table of ours
+// and is not read into memory.
+constexpr std::streamoff kLargestTable = 4 * 1024 * 1024;
+
+std::optional<std::string> readSmallFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    if (size < 0 || size > kLargestTable) return std::nullopt;
+    in.seekg(0, std::ios::beg);
+    std::string contents(static_cast<std::size_t>(size), '\0');
+    if (!in.read(contents.data(), size)) return std::nullopt;
+    return contents;
+}
+
+// A table name becomes part of a file path: it must name a file of the
+// folder, not a path out of it.
+bool isPlainTableName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(std::string("/\0", 2)) == std::string::npos;
+}
+
+bool isUsable(BundleRef bundle) {
+    return bundle != nullptr && bundle->magic == BundleRecord::kMagic &&
+           bundle->folderPath != nullptr && *bundle->folderPath != '\0';
+}
+
+}  // namespace
+
+// Tables are read afresh at every look-up: nothing is kept between calls,
+// so an edited table is seen at once and no state outlives the call.
+String copyLocalizedString(BundleRef bundle, const String& key, const String& value,
+                           const String& table) {
+    const String notFound = value.isNull() ? key : value;
+    if (!isUsable(bundle) || key.isNull()) return notFound;
+    const std::string tableName = table.isNull() || table.isEmpty() ? "Localizable" : table.utf8();
+    if (!isPlainTableName(tableName)) return notFound;
+
+    for (const std::string& language : preferredLanguages()) {
+        const std::string path = std::string(bundle->folderPath) + "/Resources/" + language +
+                                 ".lproj/" + tableName + ".strings";
+        const std::optional<std::string> contents = readSmallFile(path);
+        if (!contents) continue;
+        const std::optional<StringTable> entries = parseStringsFile(*contents);
+        if (!entries) continue;  // a malformed table counts as missing
+        const auto found = entries->find(key.utf8());
+        if (found != entries->end()) return String::fromUtf8(found->second);
+    }
+    return notFound;
+}
+
+}  // namespace platform

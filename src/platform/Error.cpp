@@ -1,0 +1,35 @@
+#include "platform/Error.h"
+
+#include <cstring>
+
+namespace platform {
+namespace {
+
+// strerror_r comes in two forms (XSI answers an int, GNU a pointer); these
+// overloads accept whichever the C library declares.
+[[maybe_unused]] std::string messageFrom(int rc, const char* buffer, int errorNumber) {
+    if (rc == 0) return buffer;
+    return "Unknown error " + std::to_string(errorNumber);
+}
+
+[[maybe_unused]] std::string messageFrom(const char* text, const char*, int errorNumber) {
+    if (text != nullptr) return text;
+    return "Unknown error " + std::to_string(errorNumber);
+}
+
+std::string textForErrorNumber(int errorNumber) {
+    char buffer[256] = {};
+    return messageFrom(strerror_r(errorNumber, buffer, sizeof buffer), buffer, errorNumber);
+}
+
+}  // namespace
+
+Error Error::fromErrno(int errorNumber, const std::string& operation, const std::string& path) {
+    Error error;
+    error.code = errorNumber;
+    error.localizedDescription = textForErrorNumber(errorNumber);
+    error.description = operation + " \"" + path + "\": " + error.localizedDescription;
+    return error;
+}
+
+}  // namespace platform

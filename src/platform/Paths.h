@@ -1,0 +1,24 @@
+#pragma once
+// Path operations on UTF-8 paths ("/" separated), without touching the file
+// system (except the password database for "~name").
+#include <string>
+#include <string_view>
+
+namespace platform::paths {
+
+// A leading "~" component becomes the current user's home folder, "~name"
+// that user's home folder; exactly one "/" joins the home folder and the
+// rest. Any other path, and a path naming an unknown user, comes back as it
+// is.
+std::string expandTilde(std::string_view path);
+// Tilde expansion, then empty and "." components removed: repeated and
+// trailing "/" go, "/" alone stays "/", and a relative path of nothing but
+// "." components becomes ".". ".." components are kept as they are, since
+// resolving them without the file system could change which folder is meant.
+std::string standardize(std::string_view path);
+// The path without its last component and the "/" before it; trailing "/"
+// are ignored; a component right below the root gives "/"; a single relative
+// component gives the empty text.
+std::string deleteLastComponent(std::string_view path);
+
+}  // namespace platform::paths

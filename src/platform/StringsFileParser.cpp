@@ -1,0 +1,160 @@
+#include "platform/StringsFileParser.h"
+
+#include "platform/Utf.h"
+
+namespace platform {
+namespace {
+
+class Parser {
+  public:
+    explicit Parser(std::string_view text) : text_(text) {}
+
+    std::optional<StringTable> parse() {
+        if (text_.substr(0, 3) == "\xEF\xBB\xBF") pos_ = 3;
+        StringTable table;
+        while (skipSpaceAndComments() && !atEnd()) {
+            std::optional<std::string> key = quoted();
+            if (!key || !skipSpaceAndComments()) return std::nullopt;
+            if (peek() == ';') {
+                ++pos_;
+                std::string value = *key;
+                table.insert_or_assign(std::move(*key), std::move(value));
+                continue;
+            }
+            if (!expect('=') || !skipSpaceAndComments()) return std::nullopt;
+            std::optional<std::string> value = quoted();
+            if (!value || !skipSpaceAndComments() || !expect(';')) return std::nullopt;
+            table.insert_or_assign(std::move(*key), std::move(*value));
+        }
+        if (!atEnd()) return std::nullopt;
+        return table;
+    }
+
+  private:
+    bool atEnd() const { return pos_ >= text_.size(); }
+    char peek() const { return atEnd() ? '\0' : text_[pos_]; }
+
+    bool expect(char c) {
+        if (atEnd() || text_[pos_] != c) return false;
+        ++pos_;
+        return true;
+    }
+
+    // False only for an unterminated block comment.
+    bool skipSpaceAndComments() {
+        while (!atEnd()) {
+            const char c = text_[pos_];
+            if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v') {
+                ++pos_;
+            } else if (text_.substr(pos_, 2) == "//") {
+                const std::size_t end = text_.find('\n', pos_);
+                pos_ = end == std::string_view::npos ? text_.size() : end + 1;
+            } else if (text_.substr(pos_, 2) == "/*") {
+                const std::size_t end = text_.find("*/", pos_ + 2);
+                if (end == std::string_view::npos) return false;
+                pos_ = end + 2;
+            } else {
+                break;
+            }
+        }
+        return true;
+    }
+
+    std::optional<char32_t> hexUnit() {
+        if (text_.size() - pos_ < 4) return std::nullopt;
+        char32_t unit = 0;
+        for (int i = 0; i < 4; ++i) {
+            const char c = text_[pos_++];
+            unit <<= 4;
+            if (c >= '0' && c <= '9') {
+                unit |= static_cast<char32_t>(c - '0');
+            } else if (c >= 'a' && c <= 'f') {
+                unit |= static_cast<char32_t>(c - 'a' + 10);
+            } else if (c >= 'A' && c <= 'F') {
+                unit |= static_cast<char32_t>(c - 'A' + 10);
+            } else {
+                return std::nullopt;
+            }
+        }
+        return unit;
+    }
+
+    bool atUnicodeEscape() const {
+        return text_.size() - pos_ >= 2 && text_[pos_] == '\\' &&
+               (text_[pos_ + 1] == 'u' || text_[pos_ + 1] == 'U');
+    }
+
+    // After "\u": one UTF-16 unit, joined with a following "\u" low
+    // surrogate when it is a high one.
+    bool unicodeEscape(std::string& out) {
+        const std::optional<char32_t> unit = hexUnit();
+        if (!unit) return false;
+        if (utf::isHighSurrogate(*unit) && atUnicodeEscape()) {
+            const std::size_t before = pos_;
+            pos_ += 2;
+            const std::optional<char32_t> low = hexUnit();
+            if (!low) return false;
+            if (utf::isLowSurrogate(*low)) {
+                utf::appendUtf8(out, utf::combineSurrogates(*unit, *low));
+                return true;
+            }
+            pos_ = before;  // the second escape stands on its own
+        }
+        utf::appendUtf8(out, *unit);  // an unpaired surrogate becomes U+FFFD
+        return true;
+    }
+
+    bool escape(std::string& out) {
+        if (atEnd()) return false;
+        const char c = text_[pos_++];
+        switch (c) {
+            case '"':
+            case '\\':
+            case '\'':
+            case '/':
+                out.push_back(c);
+                return true;
+            case 'n':
+                out.push_back('\n');
+                return true;
+            case 't':
+                out.push_back('\t');
+                return true;
+            case 'r':
+                out.push_back('\r');
+                return true;
+            case 'u':
+            case 'U':
+                return unicodeEscape(out);
+            default:
+                return false;
+        }
+    }
+
+    std::optional<std::string> quoted() {
+        if (!expect('"')) return std::nullopt;
+        std::string out;
+        while (!atEnd()) {
+            const char c = text_[pos_++];
+            if (c == '"') return out;
+            if (c == '\\') {
+                if (!escape(out)) return std::nullopt;
+            } else {
+                out.push_back(c);
+            }
+        }
+        return std::nullopt;
+    }
+
+    std::string_view text_;
+    std::size_t pos_ = 0;
+};
+
+}  // namespace
+
+std::optional<StringTable> parseStringsFile(std::string_view text) {
+    if (!utf::isValidUtf8(text)) return std::nullopt;
+    return Parser(text).parse();
+}
+
+}  // namespace platform
