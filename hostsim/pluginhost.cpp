@@ -1,0 +1,22 @@
+// pluginhost: the stand-in host on the command line (see hostsim/HostOptions.h
+// and hostsim/HostRun.h).
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "hostsim/HostOptions.h"
+#include "hostsim/HostRun.h"
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const hostsim::ParsedOptions parsed = hostsim::parseHostOptions(arguments);
+    if (!parsed.options) {
+        std::cerr << "pluginhost: " << parsed.error << '\n' << hostsim::kUsage;
+        return 1;
+    }
+    if (parsed.options->help) {
+        std::cout << hostsim::kUsage;
+        return 0;
+    }
+    return hostsim::runPluginHost(*parsed.options, std::cin, std::cout, std::cerr);
+}
