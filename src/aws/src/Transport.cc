@@ -1,0 +1,212 @@
+#include "Transport.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <memory>
+#include <new>
+
+namespace skrw::aws {
+namespace {
+
+constexpr long kReceiveBufferBytes = 512L << 10;
+constexpr long kSendBufferBytes = 512L << 10;
+
+struct SlistDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using SlistPtr = std::unique_ptr<curl_slist, SlistDeleter>;
+
+// State shared with curl's callbacks during one transfer.
+struct TransferState {
+    CURL* handle;
+    const HttpRequest* request;
+    HttpResponse* response;
+    std::uint64_t sent = 0;
+};
+
+std::string lowerCase(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+std::string_view trim(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' ||
+                             text.back() == '\n')) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+size_t onHeader(char* data, size_t size, size_t count, void* user) {
+    auto* state = static_cast<TransferState*>(user);
+    const std::string_view line(data, size * count);
+    if (line.substr(0, 5) == "HTTP/") {
+        // A new answer begins (after an interim 1xx): forget earlier headers.
+        state->response->headers.clear();
+        return line.size();
+    }
+    const std::size_t colon = line.find(':');
+    if (colon != std::string_view::npos) {
+        state->response->headers.push_back(
+            {lowerCase(trim(line.substr(0, colon))), std::string(trim(line.substr(colon + 1)))});
+    }
+    return line.size();
+}
+
+size_t onBody(char* data, size_t size, size_t count, void* user) {
+    auto* state = static_cast<TransferState*>(user);
+    const size_t bytes = size * count;
+    long status = 0;
+    curl_easy_getinfo(state->handle, CURLINFO_RESPONSE_CODE, &status);
+    std::uint64_t limit = kMaxDocumentBytes;
+    if (status >= 200 && status < 300) limit = state->request->maxSuccessBodyBytes;
+    HttpResponse& response = *state->response;
+    if (limit != 0 && response.body.size() + bytes > limit) {
+        response.bodyTooLarge = true;
+        return 0;
+    }
+    return response.body.append(data, bytes) ? bytes : 0;
+}
+
+size_t onUpload(char* buffer, size_t size, size_t count, void* user) {
+    auto* state = static_cast<TransferState*>(user);
+    const std::uint64_t left = state->request->bodyLength - state->sent;
+    const size_t want = static_cast<size_t>(std::min<std::uint64_t>(size * count, left));
+    if (want == 0) return 0;
+    std::istream& body = *state->request->body;
+    body.read(buffer, static_cast<std::streamsize>(want));
+    const auto got = static_cast<size_t>(body.gcount());
+    if (got == 0) {
+        state->response->bodyUnreadable = true;
+        return CURL_READFUNC_ABORT;
+    }
+    state->sent += got;
+    return got;
+}
+
+bool isCertificateFailure(CURLcode code) {
+    switch (code) {
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CACERT_BADFILE:
+        case CURLE_SSL_ISSUER_ERROR:
+        case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+        case CURLE_SSL_INVALIDCERTSTATUS:
+        case CURLE_SSL_CRL_BADFILE:
+            return true;
+        default:
+            return false;
+    }
+}
+
+SlistPtr headerList(const HttpRequest& request) {
+    curl_slist* list = nullptr;
+    auto add = [&list](const std::string& line) {
+        curl_slist* grown = curl_slist_append(list, line.c_str());
+        if (grown == nullptr) {
+            curl_slist_free_all(list);
+            throw std::bad_alloc();
+        }
+        list = grown;
+    };
+    for (const Header& header : request.headers) add(header.name + ": " + header.value);
+    // No "Expect: 100-continue" round trip and no "Accept" guess: the signed
+    // headers above are what the service sees.
+    add("Expect:");
+    return SlistPtr(list);
+}
+
+void configure(CURL* curl, const HttpRequest& request, const TransportSettings& settings,
+               curl_slist* headers, TransferState& state, char* errorBuffer) {
+    curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
+    curl_easy_setopt(curl, CURLOPT_PATH_AS_IS, 1L);
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, settings.connectTimeoutMs);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, settings.lowSpeedTimeSeconds);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, settings.verifyTls ? 1L : 0L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, settings.verifyTls ? 2L : 0L);
+    curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
+    curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, kSendBufferBytes);
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, "skerrow-s3/1.0");
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, onHeader);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &state);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onBody);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &state);
+    if (request.method == "PUT") {
+        curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
+        curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE,
+                         static_cast<curl_off_t>(request.body ? request.bodyLength : 0));
+        curl_easy_setopt(curl, CURLOPT_READFUNCTION, onUpload);
+        curl_easy_setopt(curl, CURLOPT_READDATA, &state);
+    } else {
+        curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+        if (request.method != "GET") {
+            curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, request.method.c_str());
+        }
+    }
+}
+
+// A body that ended before its announced length is a transport failure that
+// a retry can mend; curl reports most of them itself.
+void checkLength(HttpResponse& response) {
+    const auto length = response.header("content-length");
+    if (!length || response.transportFailed) return;
+    try {
+        if (std::stoull(*length) != response.body.size()) {
+            response.transportFailed = true;
+            response.retryable = true;
+            response.transportMessage = "the response body ended before its announced length";
+        }
+    } catch (const std::exception&) {
+        // An unreadable Content-Length is left to curl's own framing checks.
+    }
+}
+
+}  // namespace
+
+std::optional<std::string> HttpResponse::header(std::string_view name) const {
+    for (const Header& h : headers) {
+        if (h.name == name) return h.value;
+    }
+    return std::nullopt;
+}
+
+Transport::Transport() : m_handle(curl_easy_init()) {
+    if (m_handle == nullptr) throw std::bad_alloc();
+}
+
+Transport::~Transport() {
+    curl_easy_cleanup(static_cast<CURL*>(m_handle));
+}
+
+HttpResponse Transport::perform(const HttpRequest& request, const TransportSettings& settings) {
+    CURL* curl = static_cast<CURL*>(m_handle);
+    curl_easy_reset(curl);
+    HttpResponse response;
+    TransferState state{curl, &request, &response};
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    SlistPtr headers = headerList(request);
+    configure(curl, request, settings, headers.get(), state, errorBuffer);
+
+    const CURLcode code = curl_easy_perform(curl);
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
+    if (code != CURLE_OK && !response.bodyTooLarge && !response.bodyUnreadable) {
+        response.transportFailed = true;
+        response.retryable = !isCertificateFailure(code) && response.body.failure().empty();
+        response.transportMessage = errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(code);
+        if (!response.body.failure().empty()) response.transportMessage = response.body.failure();
+    }
+    if (!response.bodyTooLarge && !response.bodyUnreadable) checkLength(response);
+    return response;
+}
+
+}  // namespace skrw::aws

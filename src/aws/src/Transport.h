@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Signer.h"
+#include "SpillBuffer.h"
+
+namespace skrw::aws {
+
+struct HttpRequest {
+    std::string method;  // GET, PUT or DELETE
+    std::string url;     // sent exactly as given (no path normalisation)
+    std::vector<Header> headers;
+    // PUT only: the body is read from the stream's current position; exactly
+    // bodyLength bytes are sent (no body when the stream is null).
+    std::istream* body = nullptr;
+    std::uint64_t bodyLength = 0;
+    // A 2xx body larger than this is refused (0: unbounded, as for downloads).
+    // Bodies of other answers are always bounded by kMaxDocumentBytes.
+    std::uint64_t maxSuccessBodyBytes = 0;
+};
+
+inline constexpr std::uint64_t kMaxDocumentBytes = 16u << 20;
+
+struct TransportSettings {
+    long connectTimeoutMs = 1000;
+    long lowSpeedTimeSeconds = 3;  // abandon below 1 byte/s for this long
+    bool verifyTls = true;
+};
+
+struct HttpResponse {
+    // Set when no complete answer arrived: the description for the user
+    // (curl's text; never a secret) and whether a retry might help.
+    bool transportFailed = false;
+    bool retryable = false;
+    std::string transportMessage;
+    bool bodyTooLarge = false;
+    bool bodyUnreadable = false;  // the upload stream failed while sending
+
+    long status = 0;
+    std::vector<Header> headers;  // names in lower case, in order received
+    SpillBuffer body;
+
+    // The first header of that (lower-case) name.
+    std::optional<std::string> header(std::string_view name) const;
+};
+
+// One curl easy handle, reused for the requests of one client so that retries
+// can reuse the connection. Not for concurrent use. Needs curl_global_init
+// (Aws::InitAPI).
+class Transport {
+  public:
+    Transport();
+    ~Transport();
+    Transport(const Transport&) = delete;
+    Transport& operator=(const Transport&) = delete;
+
+    // Never throws for a failed transfer; only std::bad_alloc may escape.
+    HttpResponse perform(const HttpRequest& request, const TransportSettings& settings);
+
+  private:
+    void* m_handle;  // CURL*
+};
+
+}  // namespace skrw::aws

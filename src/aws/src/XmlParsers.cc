@@ -1,0 +1,160 @@
+#include "XmlParsers.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <pugixml.hpp>
+
+#include "Transport.h"
+
+namespace skrw::aws {
+namespace {
+
+using namespace Aws::S3::Model;
+
+// Predefined entities and character references only; DOCTYPE nodes are kept
+// so that a document carrying one can be refused.
+constexpr unsigned kParseOptions =
+    (pugi::parse_default | pugi::parse_doctype) & ~pugi::parse_wnorm_attribute;
+
+std::string_view localName(const char* name) {
+    const char* colon = std::strchr(name, ':');
+    return colon != nullptr ? colon + 1 : name;
+}
+
+pugi::xml_node child(pugi::xml_node parent, std::string_view name) {
+    for (pugi::xml_node node : parent.children()) {
+        if (node.type() == pugi::node_element && localName(node.name()) == name) return node;
+    }
+    return {};
+}
+
+std::string text(pugi::xml_node parent, std::string_view name) {
+    return child(parent, name).child_value();
+}
+
+std::string load(std::string_view body, pugi::xml_document& document, pugi::xml_node& root) {
+    if (body.size() > kMaxDocumentBytes) return "the answer is larger than 16 MiB";
+    const pugi::xml_parse_result result =
+        document.load_buffer(body.data(), body.size(), kParseOptions, pugi::encoding_utf8);
+    if (!result) return std::string("malformed XML (") + result.description() + ")";
+    for (pugi::xml_node node : document.children()) {
+        if (node.type() == pugi::node_doctype) return "a document type declaration is not accepted";
+    }
+    root = document.document_element();
+    if (!root) return "no document element";
+    return {};
+}
+
+std::string loadExpecting(std::string_view body, std::string_view rootName,
+                          pugi::xml_document& document, pugi::xml_node& root) {
+    std::string failure = load(body, document, root);
+    if (failure.empty() && localName(root.name()) != rootName) {
+        failure = "unexpected document element <" + std::string(root.name()) + ">";
+    }
+    return failure;
+}
+
+long long toInteger(const std::string& digits) {
+    return std::strtoll(digits.c_str(), nullptr, 10);
+}
+
+Object parseObject(pugi::xml_node node) {
+    Object object;
+    object.SetKey(text(node, "Key"));
+    object.SetLastModified(
+        Aws::Utils::DateTime(text(node, "LastModified"), Aws::Utils::DateFormat::ISO_8601));
+    object.SetETag(text(node, "ETag"));
+    object.SetSize(toInteger(text(node, "Size")));
+    object.SetStorageClass(
+        ObjectStorageClassMapper::GetObjectStorageClassForName(text(node, "StorageClass")));
+    if (pugi::xml_node ownerNode = child(node, "Owner")) {
+        Owner owner;
+        if (child(ownerNode, "DisplayName")) owner.SetDisplayName(text(ownerNode, "DisplayName"));
+        if (child(ownerNode, "ID")) owner.SetID(text(ownerNode, "ID"));
+        object.SetOwner(owner);
+    }
+    return object;
+}
+
+}  // namespace
+
+std::optional<ServiceError> parseErrorDocument(std::string_view body) {
+    pugi::xml_document document;
+    pugi::xml_node root;
+    if (!loadExpecting(body, "Error", document, root).empty()) return std::nullopt;
+    return ServiceError{text(root, "Code"), text(root, "Message")};
+}
+
+std::string parseListBuckets(std::string_view body, ListBucketsResult& out) {
+    pugi::xml_document document;
+    pugi::xml_node root;
+    if (std::string failure = loadExpecting(body, "ListAllMyBucketsResult", document, root);
+        !failure.empty()) {
+        return failure;
+    }
+    Aws::Vector<Bucket> buckets;
+    for (pugi::xml_node node : child(root, "Buckets").children()) {
+        if (node.type() != pugi::node_element || localName(node.name()) != "Bucket") continue;
+        Bucket bucket;
+        bucket.SetName(text(node, "Name"));
+        bucket.SetCreationDate(
+            Aws::Utils::DateTime(text(node, "CreationDate"), Aws::Utils::DateFormat::ISO_8601));
+        buckets.push_back(std::move(bucket));
+    }
+    out.SetBuckets(std::move(buckets));
+    if (pugi::xml_node ownerNode = child(root, "Owner")) {
+        Owner owner;
+        owner.SetDisplayName(text(ownerNode, "DisplayName"));
+        owner.SetID(text(ownerNode, "ID"));
+        out.SetOwner(owner);
+    }
+    return {};
+}
+
+std::string parseListObjectsV2(std::string_view body, ListObjectsV2Result& out) {
+    pugi::xml_document document;
+    pugi::xml_node root;
+    if (std::string failure = loadExpecting(body, "ListBucketResult", document, root);
+        !failure.empty()) {
+        return failure;
+    }
+    Aws::Vector<Object> contents;
+    Aws::Vector<CommonPrefix> prefixes;
+    for (pugi::xml_node node : root.children()) {
+        if (node.type() != pugi::node_element) continue;
+        const std::string_view name = localName(node.name());
+        if (name == "Contents") {
+            contents.push_back(parseObject(node));
+        } else if (name == "CommonPrefixes") {
+            CommonPrefix prefix;
+            prefix.SetPrefix(text(node, "Prefix"));
+            prefixes.push_back(std::move(prefix));
+        }
+    }
+    out.SetContents(std::move(contents));
+    out.SetCommonPrefixes(std::move(prefixes));
+    out.SetIsTruncated(text(root, "IsTruncated") == "true");
+    out.SetNextContinuationToken(text(root, "NextContinuationToken"));
+    out.SetContinuationToken(text(root, "ContinuationToken"));
+    out.SetKeyCount(static_cast<int>(toInteger(text(root, "KeyCount"))));
+    out.SetMaxKeys(static_cast<int>(toInteger(text(root, "MaxKeys"))));
+    out.SetName(text(root, "Name"));
+    out.SetPrefix(text(root, "Prefix"));
+    out.SetDelimiter(text(root, "Delimiter"));
+    return {};
+}
+
+std::string parseCopyObjectResult(std::string_view body, CopyObjectResult& out) {
+    pugi::xml_document document;
+    pugi::xml_node root;
+    if (std::string failure = loadExpecting(body, "CopyObjectResult", document, root);
+        !failure.empty()) {
+        return failure;
+    }
+    out.SetETag(text(root, "ETag"));
+    out.SetLastModified(
+        Aws::Utils::DateTime(text(root, "LastModified"), Aws::Utils::DateFormat::ISO_8601));
+    return {};
+}
+
+}  // namespace skrw::aws
