@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <fstream>
-#include <regex>
 #include <string>
 
 #include "SignedCurl.h"
@@ -21,11 +21,12 @@ bool exists(const std::string& path) {
 
 // The text of the first <tag> element in an XML body, or "" when there is none.
 std::string element(const std::string& xml, const std::string& tag) {
-    std::smatch match;
-    if (std::regex_search(xml, match, std::regex("<" + tag + ">([^<]*)</" + tag + ">"))) {
-        return match[1];
-    }
-    return "";
+    const std::string open = "<" + tag + ">";
+    const size_t start = xml.find(open);
+    if (start == std::string::npos) return "";
+    const size_t end = xml.find("</" + tag + ">", start);
+    if (end == std::string::npos) return "";
+    return xml.substr(start + open.size(), end - start - open.size());
 }
 
 int countOf(const std::string& text, const std::string& what) {

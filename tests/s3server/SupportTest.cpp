@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <fstream>
-#include <regex>
 #include <set>
 #include <stdexcept>
 
@@ -73,14 +73,22 @@ TEST(RequestLog, LeavesOutALastLineStillBeingWritten) {
     EXPECT_EQ(records[1].target, "/2");
 }
 
+// 3 to 63 lower-case letters, digits and "-", starting and ending with a letter or digit.
+bool isDnsBucketName(const std::string& name) {
+    auto alnum = [](char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); };
+    if (name.size() < 3 || name.size() > 63 || !alnum(name.front()) || !alnum(name.back())) {
+        return false;
+    }
+    return std::all_of(name.begin(), name.end(), [&](char c) { return alnum(c) || c == '-'; });
+}
+
 TEST(UniqueName, GivesDistinctValidBucketNames) {
-    const std::regex valid("^[a-z0-9][a-z0-9-]{1,61}[a-z0-9]$");
     std::set<std::string> seen;
     for (const char* prefix : {"Bucket_One", "", "-x", "xn--abc", "caf\xc3\xa9.name",
                                "a-very-long-prefix-that-would-not-fit-in-a-bucket-name-at-all-x"}) {
         for (int i = 0; i < 3; ++i) {
             const std::string name = uniqueName(prefix);
-            EXPECT_TRUE(std::regex_match(name, valid)) << name;
+            EXPECT_TRUE(isDnsBucketName(name)) << name;
             EXPECT_NE(name.rfind("xn--", 0), 0u) << name;
             EXPECT_TRUE(seen.insert(name).second) << name;
         }
