@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
-#include <vector>
+#include <string_view>
 
 namespace hostsim {
 namespace {
@@ -20,15 +20,36 @@ bool isDigit(char16_t c) {
 }  // namespace
 
 std::u16string numberAsText(long double value) {
-    if (std::isnan(value)) return u"0";
-    if (value == 0) return u"0";  // also for -0
-    // The longest fixed form of a finite long double has fewer than 5000
-    // digits before the point and a few dozen after it.
-    std::vector<char> buffer(6000);
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::fixed);
+    if (std::isnan(value) || value == 0) return u"0";  // also for -0
+    // The shortest digits that read back as the value come from the
+    // scientific form ("d.ddde+XX"); they are then written out in plain
+    // decimal, so large integers get zeros rather than binary noise.
+    char buffer[128];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
     if (result.ec != std::errc()) return u"0";
-    return std::u16string(buffer.data(), result.ptr);
+    const std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
+    const std::size_t e = text.find('e');
+    const bool negative = text.front() == '-';
+    std::string digits;
+    for (const char c : text.substr(negative ? 1 : 0, e - (negative ? 1 : 0))) {
+        if (c != '.') digits.push_back(c);
+    }
+    int exponent = 0;
+    std::string_view expText = text.substr(e + 1);
+    if (expText.front() == '+') expText.remove_prefix(1);
+    std::from_chars(expText.data(), expText.data() + expText.size(), exponent);
+    const long point = 1L + exponent;  // digits before the decimal point
+    std::string out = negative ? "-" : "";
+    if (point <= 0) {
+        out += "0." + std::string(static_cast<std::size_t>(-point), '0') + digits;
+    } else if (static_cast<std::size_t>(point) >= digits.size()) {
+        out += digits + std::string(static_cast<std::size_t>(point) - digits.size(), '0');
+    } else {
+        out += digits.substr(0, static_cast<std::size_t>(point)) + "." +
+               digits.substr(static_cast<std::size_t>(point));
+    }
+    return std::u16string(out.begin(), out.end());
 }
 
 long double textAsNumber(std::u16string_view text) {

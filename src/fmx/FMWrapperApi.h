@@ -14,7 +14,7 @@
 //   call as {1, 0}; the host writes the code: 0 success, 1 out of memory,
 //   2 general failure (bad argument, index past the end, unknown encoding...).
 //   When the code is non-zero the operation changed nothing and its answer is
-//   0 / null.
+//   0 / null (-1 for FM_Text_Find).
 // - Host objects (texts, locales, numbers, values, vectors, four-character
 //   codes) are opaque: the plug-in only holds pointers the host gave it.
 // - Texts hold UTF-16 units; sizes, positions and counts are in units.
