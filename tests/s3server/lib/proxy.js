@@ -54,7 +54,9 @@ function answerHeaders(rawHeaders) {
 class StoreProxy {
   constructor(port) {
     this.port = port;
-    this.agent = new http.Agent({ keepAlive: true, maxSockets: 64 });
+    // A fresh connection per request: a kept-alive connection that the store closes for idling
+    // just as a request is sent on it would fail that request for no fault of the client.
+    this.agent = new http.Agent({ keepAlive: false });
   }
 
   // Sends `req` (whose body was received as `body`) to the store and relays the answer to `res`.
