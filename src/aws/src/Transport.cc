@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 #include <new>
 
@@ -23,6 +24,13 @@ struct TransferState {
     const HttpRequest* request;
     HttpResponse* response;
     std::uint64_t sent = 0;
+    // The stall watch: curl's own low-speed check averages over several
+    // seconds, so a transfer that stops dead would run on for up to five
+    // seconds more; this notices a stop after the low-speed time itself.
+    std::chrono::steady_clock::duration stallLimit{};
+    std::chrono::steady_clock::time_point lastProgress{};
+    curl_off_t lastBytes = -1;
+    bool stalled = false;
 };
 
 std::string lowerCase(std::string_view text) {
@@ -89,6 +97,20 @@ size_t onUpload(char* buffer, size_t size, size_t count, void* user) {
     return got;
 }
 
+int onProgress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t uploaded) {
+    auto* state = static_cast<TransferState*>(user);
+    const auto now = std::chrono::steady_clock::now();
+    const curl_off_t bytes = downloaded + uploaded;
+    if (bytes != state->lastBytes) {
+        state->lastBytes = bytes;
+        state->lastProgress = now;
+        return 0;
+    }
+    if (now - state->lastProgress < state->stallLimit) return 0;
+    state->stalled = true;
+    return 1;
+}
+
 bool isCertificateFailure(CURLcode code) {
     switch (code) {
         case CURLE_PEER_FAILED_VERIFICATION:
@@ -141,6 +163,11 @@ void configure(CURL* curl, const HttpRequest& request, const TransportSettings& 
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, &state);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onBody);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &state);
+    state.stallLimit = std::chrono::seconds(settings.lowSpeedTimeSeconds);
+    state.lastProgress = std::chrono::steady_clock::now();
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onProgress);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &state);
     if (request.method == "PUT") {
         curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
         curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE,
@@ -203,6 +230,12 @@ HttpResponse Transport::perform(const HttpRequest& request, const TransportSetti
         response.transportFailed = true;
         response.retryable = !isCertificateFailure(code) && response.body.failure().empty();
         response.transportMessage = errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(code);
+        if (state.stalled) {
+            // Worded as curl words its own low-speed abort.
+            response.transportMessage =
+                "Operation too slow. Less than 1 bytes/sec transferred the last " +
+                std::to_string(settings.lowSpeedTimeSeconds) + " seconds";
+        }
         if (!response.body.failure().empty()) response.transportMessage = response.body.failure();
     }
     if (!response.bodyTooLarge && !response.bodyUnreadable) checkLength(response);
