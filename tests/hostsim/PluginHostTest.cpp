@@ -93,6 +93,15 @@ TEST(PluginHostJson, EachLineIsJsonWithTheEncodingPathAndHostError) {
     EXPECT_NE(out[4].find("syntax error at position 12"), std::string::npos) << out[4];
 }
 
+TEST(PluginHostJson, UnpairedSurrogatesAndControlCharactersSurviveAsEscapes) {
+    const auto run = host({"--json", ECHO_BUNDLE, R"(Echo_Utf16("a\ud800b\u007f\u001f"))"});
+    expectExit(run, 0);
+    EXPECT_EQ(run.out, R"({"function": "Echo_Utf16", "result": "a\ud800b\u007f\u001f", )"
+                       R"("encoding": "utf-16", "hostError": 0})"
+                       "\n");
+    EXPECT_EQ(checkJsonLines(run.out, "d['result'] == 'a\\ud800b\\x7f\\x1f'"), "");
+}
+
 TEST(PluginHostJson, BadIndexInsideTheFunctionIsAHostErrorNotACrash) {
     const auto run = host({"--json", ECHO_BUNDLE, R"(Echo_PastEnd("a"))"});
     expectExit(run, 0);
