@@ -4,6 +4,8 @@
 // firewall, and start-up and shut-down additionally guard every single host
 // call (Registration.cpp), so that a refused registration or unregistration
 // never stops the rest of the sequence.
+#include "host/SKRWInit.h"
+
 #include <cstdint>
 
 #include "fmx/CallRecord.h"
@@ -67,7 +69,7 @@ void getString() noexcept {
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) void FMExternCallProc(fmx::CallRecord* record) {
+void FMExternCallProc(fmx::CallRecord* record) {
     gFMX_ExternCallPtr = record;
     if (record == nullptr) return;
     try {

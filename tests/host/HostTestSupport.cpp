@@ -1,0 +1,254 @@
+#include "HostTestSupport.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+extern char** environ;
+
+namespace skrw::hosttest {
+namespace fs = std::filesystem;
+
+std::string pluginBundle() {
+    return SKRW_TEST_BUNDLE_DIR;
+}
+std::string pluginhostProgram() {
+    return SKRW_TEST_PLUGINHOST;
+}
+std::string pluginLibrary() {
+    return pluginBundle() + "/SKRW.so";
+}
+
+TestBundle::TestBundle(const std::string& stringsTable) : bundle_(dir_.path() + "/Test.bundle") {
+    const fs::path strings = fs::path(bundle_) / "Resources" / "en.lproj";
+    fs::create_directories(strings);
+    fs::copy_file(pluginLibrary(), fs::path(bundle_) / "Test.so");
+    std::ofstream(strings / "SKRWStrings.strings", std::ios::binary) << stringsTable;
+}
+
+namespace {
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+std::vector<std::string> environmentWith(const std::map<std::string, std::string>& changes) {
+    std::vector<std::string> result;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string variable(*entry);
+        const std::string name = variable.substr(0, variable.find('='));
+        if (changes.count(name) == 0) result.push_back(variable);
+    }
+    for (const auto& [name, value] : changes) {
+        if (!value.empty()) result.push_back(name + "=" + value);
+    }
+    return result;
+}
+
+std::vector<char*> pointers(std::vector<std::string>& texts) {
+    std::vector<char*> result;
+    for (std::string& text : texts) result.push_back(text.data());
+    result.push_back(nullptr);
+    return result;
+}
+
+}  // namespace
+
+ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
+                         const std::map<std::string, std::string>& environment,
+                         const std::string& input) {
+    skrw::test::TempDir files;
+    const std::string inPath = files.path() + "/in", outPath = files.path() + "/out",
+                      errPath = files.path() + "/err";
+    std::ofstream(inPath, std::ios::binary) << input;
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, inPath.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    std::vector<std::string> argv{program};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    std::vector<std::string> envp = environmentWith(environment);
+    std::vector<char*> argvPointers = pointers(argv), envPointers = pointers(envp);
+
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argvPointers.data(),
+                                    envPointers.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) throw std::runtime_error("cannot start " + program);
+
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+    }
+    ProcessResult result;
+    result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = readFile(outPath);
+    result.err = readFile(errPath);
+    return result;
+}
+
+namespace {
+
+class LineParser {
+  public:
+    explicit LineParser(const std::string& line) : s_(line) {}
+
+    JsonObject object() {
+        JsonObject result;
+        expect('{');
+        skipBlanks();
+        if (peek() == '}') return ++i_, result;
+        for (;;) {
+            skipBlanks();
+            std::string name = string();
+            skipBlanks();
+            expect(':');
+            skipBlanks();
+            if (peek() == '"') {
+                result[name] = string();
+            } else {
+                result[name] = integer();
+            }
+            skipBlanks();
+            if (peek() == ',') {
+                ++i_;
+                continue;
+            }
+            expect('}');
+            return result;
+        }
+    }
+
+  private:
+    char peek() const { return i_ < s_.size() ? s_[i_] : '\0'; }
+    void fail() const { throw std::runtime_error("not a flat JSON object: " + s_); }
+    void expect(char c) {
+        if (peek() != c) fail();
+        ++i_;
+    }
+    void skipBlanks() {
+        while (peek() == ' ') ++i_;
+    }
+    long long integer() {
+        const std::size_t start = i_;
+        if (peek() == '-') ++i_;
+        while (peek() >= '0' && peek() <= '9') ++i_;
+        if (i_ == start) fail();
+        return std::stoll(s_.substr(start, i_ - start));
+    }
+    static void appendUtf8(std::string& out, unsigned code) {
+        if (code < 0x80) {
+            out += static_cast<char>(code);
+        } else if (code < 0x800) {
+            out += static_cast<char>(0xC0 | (code >> 6));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            out += static_cast<char>(0xE0 | (code >> 12));
+            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (code >> 18));
+            out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    unsigned hex4() {
+        if (i_ + 4 > s_.size()) fail();
+        const unsigned value = static_cast<unsigned>(std::stoul(s_.substr(i_, 4), nullptr, 16));
+        i_ += 4;
+        return value;
+    }
+    std::string string() {
+        expect('"');
+        std::string out;
+        for (;;) {
+            const char c = peek();
+            if (c == '\0') fail();
+            ++i_;
+            if (c == '"') return out;
+            if (c != '\\') {
+                out += c;
+                continue;
+            }
+            const char e = peek();
+            ++i_;
+            switch (e) {
+                case 'n':
+                    out += '\n';
+                    break;
+                case 't':
+                    out += '\t';
+                    break;
+                case 'r':
+                    out += '\r';
+                    break;
+                case 'b':
+                    out += '\b';
+                    break;
+                case 'f':
+                    out += '\f';
+                    break;
+                case 'u': {
+                    unsigned code = hex4();
+                    if (code >= 0xD800 && code < 0xDC00 && s_.compare(i_, 2, "\\u") == 0) {
+                        i_ += 2;
+                        code = 0x10000 + ((code - 0xD800) << 10) + (hex4() - 0xDC00);
+                    }
+                    appendUtf8(out, code);
+                    break;
+                }
+                default:
+                    out += e;
+            }
+        }
+    }
+
+    const std::string& s_;
+    std::size_t i_ = 0;
+};
+
+}  // namespace
+
+JsonObject parseJsonLine(const std::string& line) {
+    return LineParser(line).object();
+}
+
+std::vector<JsonObject> parseJsonLines(const std::string& text) {
+    std::vector<JsonObject> result;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (!line.empty()) result.push_back(parseJsonLine(line));
+    }
+    return result;
+}
+
+std::string text(const JsonObject& object, const std::string& field) {
+    const auto found = object.find(field);
+    if (found == object.end()) return "<missing " + field + ">";
+    if (const auto* value = std::get_if<std::string>(&found->second)) return *value;
+    return "<number>";
+}
+
+long long number(const JsonObject& object, const std::string& field) {
+    const auto found = object.find(field);
+    if (found == object.end()) throw std::runtime_error("no field " + field);
+    return std::get<long long>(found->second);
+}
+
+}  // namespace skrw::hosttest
