@@ -7,7 +7,7 @@ SKRW_PACKAGES=(
   libcurl4-openssl-dev libssl-dev libpugixml-dev
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
-  nodejs
+  nodejs python3 time
 )
 
 skrw_sudo() {
