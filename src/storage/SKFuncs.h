@@ -15,7 +15,7 @@
 // - Each operation that contacts the service builds its own client and makes one synchronous
 //   request on the caller's thread; nothing is kept between operations but the credentials, the
 //   region, the service selector, the last listing and the error record.
-// - No exception leaves an operation.
+// - No operation throws, but for std::bad_alloc when memory runs out.
 // - Not thread-safe: the host calls it on one thread at a time.
 #include <aws/core/Aws.h>
 #include <aws/core/auth/AWSCredentials.h>

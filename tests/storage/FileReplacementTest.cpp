@@ -1,8 +1,8 @@
-// Writing a downloaded body so that the target holds every byte or stays as it was.
+// Writing a downloaded body so that the target holds every byte or stays as it was: the cases a
+// download through the service cannot produce (folder targets, replaced files and failed writes
+// are shown through whole downloads).
 #include <dirent.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -79,44 +79,12 @@ TEST_F(FileReplacement, NewFileGetsTheWholeBodyAndDefaultPermissions) {
     EXPECT_EQ(entries(folder()), std::vector<std::string>{"new.bin"});
 }
 
-TEST_F(FileReplacement, ReplacedFileKeepsItsPermissionBits) {
-    const std::string target = folder() + "/old.txt";
-    writeFile(target, "a much longer old content");
-    ::chmod(target.c_str(), 0640);
-    std::istringstream body("new");
-    ASSERT_TRUE(replaceFileWithStream(target, body, error));
-    EXPECT_EQ(readFile(target), "new");
-    EXPECT_EQ(modeOf(target), 0640u);
-}
-
-TEST_F(FileReplacement, SymbolicLinkIsFollowedAndStaysALink) {
-    const std::string real = folder() + "/real.txt";
-    const std::string link = folder() + "/link.txt";
-    writeFile(real, "old");
-    ASSERT_EQ(::symlink("real.txt", link.c_str()), 0);
-    std::istringstream body("new");
-    ASSERT_TRUE(replaceFileWithStream(link, body, error));
-    struct stat info {};
-    ASSERT_EQ(::lstat(link.c_str(), &info), 0);
-    EXPECT_TRUE(S_ISLNK(info.st_mode));
-    EXPECT_EQ(readFile(real), "new");
-
+TEST_F(FileReplacement, DanglingLinkCreatesTheFileItNames) {
     const std::string dangling = folder() + "/dangling.txt";
     ASSERT_EQ(::symlink("made.txt", dangling.c_str()), 0);
     std::istringstream second("made");
     ASSERT_TRUE(replaceFileWithStream(dangling, second, error));
     EXPECT_EQ(readFile(folder() + "/made.txt"), "made");
-}
-
-TEST_F(FileReplacement, FolderTargetsFailAsIsADirectory) {
-    ::mkdir((folder() + "/sub").c_str(), 0755);
-    std::istringstream body("x");
-    EXPECT_FALSE(replaceFileWithStream(folder() + "/sub", body, error));
-    EXPECT_EQ(error.code, EISDIR);
-    EXPECT_FALSE(replaceFileWithStream(folder() + "/file/", body, error));
-    EXPECT_EQ(error.code, EISDIR);
-    EXPECT_EQ(entries(folder()), std::vector<std::string>{"sub"});
-    EXPECT_TRUE(entries(folder() + "/sub").empty());
 }
 
 TEST_F(FileReplacement, BrokenBodyLeavesTheOldFileAndNoTemporaryFile) {
@@ -126,28 +94,6 @@ TEST_F(FileReplacement, BrokenBodyLeavesTheOldFileAndNoTemporaryFile) {
     std::istream body(&buffer);
     EXPECT_FALSE(replaceFileWithStream(target, body, error));
     EXPECT_EQ(error.code, EIO);
-    EXPECT_EQ(readFile(target), "original");
-    EXPECT_EQ(entries(folder()), std::vector<std::string>{"keep.txt"});
-}
-
-TEST_F(FileReplacement, FailedWriteLeavesTheOldFileAndNoTemporaryFile) {
-    const std::string target = folder() + "/keep.txt";
-    writeFile(target, "original");
-    std::istringstream body(std::string(64 * 1024, 'x'));
-
-    // A file size limit makes the write fail even for root.
-    struct rlimit saved {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto* previous = ::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limited = saved;
-    limited.rlim_cur = 1024;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const bool written = replaceFileWithStream(target, body, error);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    ::signal(SIGXFSZ, previous);
-
-    EXPECT_FALSE(written);
-    EXPECT_EQ(error.code, EFBIG);
     EXPECT_EQ(readFile(target), "original");
     EXPECT_EQ(entries(folder()), std::vector<std::string>{"keep.txt"});
 }
