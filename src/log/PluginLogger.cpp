@@ -44,7 +44,13 @@ void PluginLogger::WriteLine(std::string text) {
     // the line goes through its own handle on the full path.
     LogFileHandle stream(std::fopen(m_logPath.c_str(), "a"));
     if (stream) {
-        const std::string line = FormatLogLine(std::time(nullptr), m_depth, text);
+        std::string line;
+        try {
+            line = FormatLogLine(std::time(nullptr), m_depth, text);
+        } catch (...) {
+            CloseLogFile();  // no handle outlives the call, whatever happens
+            throw;
+        }
         std::fwrite(line.data(), 1, line.size(), stream.get());
         std::fflush(stream.get());
     }
