@@ -341,5 +341,54 @@ TEST_F(FaultTest, FiveSecondStallIsAbandoned) {
         << outcome.GetError().GetMessage();
 }
 
+TEST_F(FaultTest, TrickleBelowOneBytePerSecondIsAbandoned) {
+    FaultServer server([](int, const ReceivedRequest&, FaultConnection& connection) {
+        connection.send("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n");
+        for (int i = 0; i < 14; ++i) {
+            connection.send("x");
+            connection.pause(1500ms);
+        }
+    });
+    Aws::Client::ClientConfiguration configuration;
+    configuration.maxRetries = 0;
+    auto client = clientFor(server.endpoint(), configuration);
+    auto outcome = download(*client);
+    ASSERT_FALSE(outcome.IsSuccess());
+    EXPECT_TRUE(startsWith(outcome.GetError().GetMessage(), "Unable to connect to endpoint: "));
+}
+
+TEST_F(FaultTest, SilentServerIsAbandonedBeforeAnyAnswer) {
+    FaultServer server([](int, const ReceivedRequest&, FaultConnection& connection) {
+        connection.waitForClientClose(30s);
+    });
+    Aws::Client::ClientConfiguration configuration;
+    configuration.maxRetries = 0;
+    auto client = clientFor(server.endpoint(), configuration);
+    const auto started = std::chrono::steady_clock::now();
+    auto outcome = download(*client);
+    ASSERT_FALSE(outcome.IsSuccess());
+    EXPECT_EQ(outcome.GetError().GetMessage(),
+              "Unable to connect to endpoint: Operation too slow. Less than 1 bytes/sec "
+              "transferred the last 3 seconds");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 25s);
+}
+
+TEST_F(FaultTest, ServerStoringAWholeUploadIsGivenTimeToAnswer) {
+    FaultServer server([](int, const ReceivedRequest&, FaultConnection& connection) {
+        connection.pause(5s);
+        connection.respond(200, "", {"ETag: \"stored\""});
+    });
+    Aws::Client::ClientConfiguration configuration;
+    configuration.maxRetries = 0;
+    auto client = clientFor(server.endpoint(), configuration);
+    Model::PutObjectRequest request;
+    request.SetBucket("bucket");
+    request.SetKey("key");
+    request.SetBody(Aws::MakeShared<std::stringstream>("test", std::string(100'000, 'u')));
+    const auto outcome = client->PutObject(request);
+    ASSERT_TRUE(outcome.IsSuccess()) << outcome.GetError().GetMessage();
+    EXPECT_EQ(outcome.GetResult().GetETag(), "\"stored\"");
+}
+
 }  // namespace
 }  // namespace skrw::test

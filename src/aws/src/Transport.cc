@@ -24,12 +24,14 @@ struct TransferState {
     const HttpRequest* request;
     HttpResponse* response;
     std::uint64_t sent = 0;
-    // The stall watch: curl's own low-speed check averages over several
-    // seconds, so a transfer that stops dead would run on for up to five
-    // seconds more; this notices a stop after the low-speed time itself.
-    std::chrono::steady_clock::duration stallLimit{};
+    // The low-speed watch (see onProgress).
+    std::chrono::steady_clock::duration lowSpeedTime{};
+    curl_off_t lowSpeedBytes = 0;  // bytes that lowSpeedTime must move at 1 byte/s
     std::chrono::steady_clock::time_point lastProgress{};
-    curl_off_t lastBytes = -1;
+    std::chrono::steady_clock::time_point windowStart{};
+    curl_off_t windowBytes = 0;
+    curl_off_t lastBytes = 0;
+    curl_off_t headerBytes = 0;
     bool stalled = false;
 };
 
@@ -53,6 +55,7 @@ std::string_view trim(std::string_view text) {
 size_t onHeader(char* data, size_t size, size_t count, void* user) {
     auto* state = static_cast<TransferState*>(user);
     const std::string_view line(data, size * count);
+    state->headerBytes += static_cast<curl_off_t>(line.size());
     if (line.substr(0, 5) == "HTTP/") {
         // A new answer begins (after an interim 1xx): forget earlier headers.
         state->response->headers.clear();
@@ -97,18 +100,47 @@ size_t onUpload(char* buffer, size_t size, size_t count, void* user) {
     return got;
 }
 
+// How long a server may think after it has received a whole request body
+// before its answer begins: storing a large upload takes time on some servers,
+// and no byte is due to move meanwhile.
+constexpr auto kAnswerWait = std::chrono::seconds(120);
+
+// Abandons a transfer that moves less than 1 byte per second for the low-speed
+// time: at once when nothing at all moved for that long, and otherwise when a
+// whole window of that length moved fewer bytes than it has seconds. curl's own
+// low-speed check averages over several seconds and would let a dead stop run
+// on for up to five more, and it would count a server's thinking after an
+// upload as a stall.
 int onProgress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t uploaded) {
     auto* state = static_cast<TransferState*>(user);
     const auto now = std::chrono::steady_clock::now();
-    const curl_off_t bytes = downloaded + uploaded;
+    const curl_off_t bytes = downloaded + uploaded + state->headerBytes;
     if (bytes != state->lastBytes) {
         state->lastBytes = bytes;
         state->lastProgress = now;
-        return 0;
     }
-    if (now - state->lastProgress < state->stallLimit) return 0;
-    state->stalled = true;
-    return 1;
+    const bool bodySent = state->request->body != nullptr && state->request->bodyLength > 0 &&
+                          static_cast<std::uint64_t>(uploaded) == state->request->bodyLength;
+    if (bodySent && state->headerBytes == 0) {
+        state->windowStart = now;
+        state->windowBytes = bytes;
+        if (now - state->lastProgress < kAnswerWait) return 0;
+        state->stalled = true;
+        return 1;
+    }
+    if (now - state->lastProgress >= state->lowSpeedTime) {
+        state->stalled = true;
+        return 1;
+    }
+    if (now - state->windowStart >= state->lowSpeedTime) {
+        if (bytes - state->windowBytes < state->lowSpeedBytes) {
+            state->stalled = true;
+            return 1;
+        }
+        state->windowStart = now;
+        state->windowBytes = bytes;
+    }
+    return 0;
 }
 
 bool isCertificateFailure(CURLcode code) {
@@ -150,8 +182,6 @@ void configure(CURL* curl, const HttpRequest& request, const TransportSettings& 
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, settings.connectTimeoutMs);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, settings.lowSpeedTimeSeconds);
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, settings.verifyTls ? 1L : 0L);
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, settings.verifyTls ? 2L : 0L);
     curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
@@ -163,8 +193,9 @@ void configure(CURL* curl, const HttpRequest& request, const TransportSettings& 
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, &state);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onBody);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &state);
-    state.stallLimit = std::chrono::seconds(settings.lowSpeedTimeSeconds);
-    state.lastProgress = std::chrono::steady_clock::now();
+    state.lowSpeedTime = std::chrono::seconds(settings.lowSpeedTimeSeconds);
+    state.lowSpeedBytes = settings.lowSpeedTimeSeconds;
+    state.lastProgress = state.windowStart = std::chrono::steady_clock::now();
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onProgress);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &state);

@@ -29,7 +29,10 @@ inline constexpr std::uint64_t kMaxDocumentBytes = 16u << 20;
 
 struct TransportSettings {
     long connectTimeoutMs = 1000;
-    long lowSpeedTimeSeconds = 3;  // abandon below 1 byte/s for this long
+    // Abandon a transfer that moves less than 1 byte/s for this long. The wait
+    // for an answer after a whole request body was sent is bounded apart
+    // (two minutes), since a server may take time to store what it received.
+    long lowSpeedTimeSeconds = 3;
     bool verifyTls = true;
 };
 

@@ -8,7 +8,9 @@ namespace Aws::Client {
 // Settings of one client. The defaults are the SDK's: region us-east-1, HTTPS,
 // connect time-out 1 s, and a "request time-out" that is a low-speed limit: a
 // transfer moving less than 1 byte per second for requestTimeoutMs is
-// abandoned, however long the whole transfer takes.
+// abandoned, however long the whole transfer takes. Once a whole request body
+// has been sent, the server is given up to two minutes to begin its answer
+// (storing a large upload takes time).
 //
 // The endpoint is the region's default one unless the environment names one
 // (AWS_ENDPOINT_URL_S3, else AWS_ENDPOINT_URL); the scheme then comes from
