@@ -102,8 +102,8 @@ echo
 echo "pluginhost session ($BUILD_DIR/pluginhost --json $BUILD_DIR/SKRW.bundle):"
 echo
 status=0
-"$BUILD_DIR/pluginhost" --json "$BUILD_DIR/SKRW.bundle" "${calculations[@]}" >"$work/answers.jsonl" ||
-    status=$?
+"$BUILD_DIR/pluginhost" --json "$BUILD_DIR/SKRW.bundle" "${calculations[@]}" \
+    >"$work/answers.jsonl" 2>"$work/console.txt" || status=$?
 # One block per call: the call as typed, then its answer (lines of a multi-line answer indented).
 node -e '
 const fs = require("fs");
@@ -117,6 +117,9 @@ answers.forEach((line, i) => {
   lines.forEach((l) => console.log("  " + l));
 });
 ' "$work/shown.txt" "$work/answers.jsonl"
+echo
+echo "The plug-in's console lines (standard error):"
+sed 's/^/  /' "$work/console.txt"
 echo
 if [ -f "$download" ]; then
     echo "Downloaded file ${download#"$work"/} holds: $(cat "$download")"
