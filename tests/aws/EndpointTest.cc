@@ -18,6 +18,15 @@ TEST(EndpointTest, RegionDefaults) {
     EXPECT_FALSE(defaultEndpoint("us-east-1", false).https);
 }
 
+TEST(EndpointTest, RegionNamesThatCannotFormAHostAreInvalid) {
+    EXPECT_TRUE(isValidRegionName("eu-west-1"));
+    EXPECT_TRUE(isValidRegionName("EU-West-1"));
+    EXPECT_FALSE(isValidRegionName(""));
+    EXPECT_FALSE(isValidRegionName("eu west"));
+    EXPECT_FALSE(isValidRegionName("x.evil.com/"));
+    EXPECT_FALSE(isValidRegionName("a@b"));
+}
+
 TEST(EndpointTest, ServiceSpecificVariableWinsOverTheGeneralOne) {
     setenv("AWS_ENDPOINT_URL", "http://general.example:1", 1);
     setenv("AWS_ENDPOINT_URL_S3", "http://127.0.0.1:9000", 1);

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "FaultServer.h"
+#include "TlsServer.h"
 
 namespace skrw::test {
 namespace {
@@ -86,6 +87,30 @@ TEST_F(FaultTest, ClosedPortIsATransportFailureWithCurlsDescription) {
     EXPECT_GT(message.size(), std::string("Unable to connect to endpoint: ").size());
     EXPECT_EQ(message.find("SECRET"), std::string::npos);
     EXPECT_EQ(outcome.GetError().GetErrorType(), S3Errors::NETWORK_CONNECTION);
+}
+
+TEST_F(FaultTest, CertificateFailureIsReportedAndNeverRetried) {
+    TlsServer server;
+    auto client = clientFor(server.endpoint());
+    const auto outcome = client->ListBuckets();
+    ASSERT_FALSE(outcome.IsSuccess());
+    const std::string& message = outcome.GetError().GetMessage();
+    EXPECT_TRUE(startsWith(message, "Unable to connect to endpoint: ")) << message;
+    EXPECT_NE(message.find("certificate"), std::string::npos) << message;
+    EXPECT_FALSE(outcome.GetError().ShouldRetry());
+    EXPECT_EQ(server.connections(), 1);
+}
+
+TEST_F(FaultTest, RegionThatCannotFormAHostNameIsRefusedWithoutARequest) {
+    unsetenv("AWS_ENDPOINT_URL_S3");
+    Aws::Client::ClientConfiguration configuration;
+    configuration.region = "evil.example/x";
+    S3Client client(Aws::Auth::AWSCredentials("AKID", "SECRET"), configuration,
+                    Aws::Client::AWSAuthV4Signer::PayloadSigningPolicy::Never, true);
+    const auto outcome = client.ListBuckets();
+    ASSERT_FALSE(outcome.IsSuccess());
+    EXPECT_EQ(outcome.GetError().GetMessage(),
+              "The region \"evil.example/x\" is not a valid region name.");
 }
 
 TEST_F(FaultTest, ConnectionResetMidBodyIsRetriedThenReported) {

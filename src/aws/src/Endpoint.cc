@@ -79,6 +79,14 @@ std::optional<Endpoint> endpointFromEnvironment() {
     return parseEndpointUrl(url);
 }
 
+bool isValidRegionName(std::string_view region) {
+    if (region.empty()) return false;
+    for (char c : region) {
+        if (!isLowerAlnum(c) && !(c >= 'A' && c <= 'Z') && c != '-') return false;
+    }
+    return true;
+}
+
 Endpoint defaultEndpoint(std::string_view region, bool https) {
     Endpoint endpoint;
     endpoint.https = https;

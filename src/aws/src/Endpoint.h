@@ -23,6 +23,10 @@ std::optional<Endpoint> endpointFromEnvironment();
 // Parses "http[s]://host[:port][/path]".
 std::optional<Endpoint> parseEndpointUrl(std::string_view url);
 
+// True for a region name that can form a host name: letters, digits and "-",
+// not empty.
+bool isValidRegionName(std::string_view region);
+
 // The region's default S3 endpoint: s3.amazonaws.com for us-east-1,
 // s3.<region>.amazonaws.com.cn for cn- regions, s3.<region>.amazonaws.com
 // otherwise.

@@ -69,7 +69,17 @@ RequestExecutor::RequestExecutor(const Aws::Auth::AWSCredentials& credentials,
       m_signPayloadOverHttps(policy != AWSAuthV4Signer::PayloadSigningPolicy::Never),
       m_retry(RetryPolicy::fromEnvironment(configuration.maxRetries)) {
     const bool https = configuration.scheme == Aws::Http::Scheme::HTTPS;
-    m_endpoint = endpointFromEnvironment().value_or(defaultEndpoint(m_region, https));
+    if (auto fromEnvironment = endpointFromEnvironment()) {
+        m_endpoint = *fromEnvironment;
+    } else {
+        m_endpoint = defaultEndpoint(m_region, https);
+        // The region becomes part of the host name: a text that could steer the
+        // request to some other host is refused instead.
+        if (!isValidRegionName(m_region)) {
+            m_configurationError =
+                clientFailure("The region \"" + m_region + "\" is not a valid region name.");
+        }
+    }
     m_settings.connectTimeoutMs = configuration.connectTimeoutMs;
     m_settings.lowSpeedTimeSeconds = std::max(1L, configuration.requestTimeoutMs / 1000);
     m_settings.verifyTls = configuration.verifySSL;
@@ -175,6 +185,7 @@ void RequestExecutor::learnClockSkew(const HttpResponse& response) {
 }
 
 OperationAnswer RequestExecutor::execute(const OperationRequest& request) {
+    if (m_configurationError) return failed(*m_configurationError);
     PreparedBody body;
     if (auto failure = prepareBody(request, body)) return failed(std::move(*failure));
     for (long retries = 0;; ++retries) {

@@ -58,6 +58,9 @@ class RequestExecutor {
     OperationAnswer classify(const OperationRequest& request, HttpResponse response) const;
     void learnClockSkew(const HttpResponse& response);
 
+    // Set when requests cannot be addressed at all (a region name that would
+    // not form a host name); every request then fails with it.
+    std::optional<Aws::S3::S3Error> m_configurationError;
     Aws::Auth::AWSCredentials m_credentials;
     std::string m_region;
     Endpoint m_endpoint;

@@ -143,8 +143,14 @@ int onProgress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_o
     return 0;
 }
 
-bool isCertificateFailure(CURLcode code) {
+// Failures that the same request can never get past: a certificate that does
+// not verify, or a request curl cannot even make.
+bool isPermanentFailure(CURLcode code) {
     switch (code) {
+        case CURLE_URL_MALFORMAT:
+        case CURLE_UNSUPPORTED_PROTOCOL:
+        case CURLE_NOT_BUILT_IN:
+        case CURLE_BAD_FUNCTION_ARGUMENT:
         case CURLE_PEER_FAILED_VERIFICATION:
         case CURLE_SSL_CACERT_BADFILE:
         case CURLE_SSL_ISSUER_ERROR:
@@ -259,7 +265,7 @@ HttpResponse Transport::perform(const HttpRequest& request, const TransportSetti
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
     if (code != CURLE_OK && !response.bodyTooLarge && !response.bodyUnreadable) {
         response.transportFailed = true;
-        response.retryable = !isCertificateFailure(code) && response.body.failure().empty();
+        response.retryable = !isPermanentFailure(code) && response.body.failure().empty();
         response.transportMessage = errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(code);
         if (state.stalled) {
             // Worded as curl words its own low-speed abort.
