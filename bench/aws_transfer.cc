@@ -10,7 +10,6 @@
 #include <aws/core/Aws.h>
 #include <aws/core/utils/memory/AWSMemory.h>
 #include <aws/s3/S3Client.h>
-
 #include <sys/resource.h>
 
 #include <chrono>
@@ -58,11 +57,12 @@ int run(const std::string& direction, const std::string& bucket, const std::stri
         Aws::S3::Model::PutObjectRequest request;
         request.SetBucket(bucket);
         request.SetKey(key);
-        request.SetBody(Aws::MakeShared<Aws::FStream>(
-            "bench", path.c_str(), std::ios_base::in | std::ios_base::binary));
+        request.SetBody(Aws::MakeShared<Aws::FStream>("bench", path.c_str(),
+                                                      std::ios_base::in | std::ios_base::binary));
         const auto start = std::chrono::steady_clock::now();
         const auto outcome = client.PutObject(request);
-        figures.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        figures.seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (!outcome.IsSuccess()) return fail("upload", outcome.GetError().GetMessage());
         std::ifstream file(path, std::ios::binary | std::ios::ate);
         figures.bytes = static_cast<long long>(file.tellg());
@@ -87,7 +87,8 @@ int run(const std::string& direction, const std::string& bucket, const std::stri
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5 || (std::strcmp(argv[1], "upload") != 0 && std::strcmp(argv[1], "download") != 0)) {
+    if (argc != 5 ||
+        (std::strcmp(argv[1], "upload") != 0 && std::strcmp(argv[1], "download") != 0)) {
         std::fprintf(stderr, "usage: %s upload|download BUCKET KEY FILE\n", argv[0]);
         return 2;
     }

@@ -16,6 +16,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 sys.path.insert(0, HERE)
+sys.dont_write_bytecode = True  # no cache folder in the source tree
 import endurance_workload as workload  # noqa: E402
 
 

@@ -15,7 +15,6 @@
 #include <curl/curl.h>
 #include <openssl/evp.h>
 #include <openssl/hmac.h>
-
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -111,8 +110,9 @@ int main(int argc, char** argv) {
     const char* access = getenv("AWS_ACCESS_KEY_ID");
     const char* secret = getenv("AWS_SECRET_ACCESS_KEY");
     if (access == NULL || secret == NULL || strncmp(endpoint, "http://", 7) != 0) {
-        fprintf(stderr, "floor_client: need AWS_ACCESS_KEY_ID, AWS_SECRET_ACCESS_KEY and an "
-                        "http:// endpoint\n");
+        fprintf(stderr,
+                "floor_client: need AWS_ACCESS_KEY_ID, AWS_SECRET_ACCESS_KEY and an "
+                "http:// endpoint\n");
         return 2;
     }
     const char* host = endpoint + 7;
@@ -137,8 +137,8 @@ int main(int argc, char** argv) {
     char amz_date[32];
     strftime(amz_date, sizeof amz_date, "%Y%m%dT%H%M%SZ", &utc);
     char authorization[1024], host_header[512], date_header[64], hash_header[128];
-    sign(upload ? "PUT" : "GET", path, host, amz_date, payload_hash, access, secret,
-         authorization, sizeof authorization);
+    sign(upload ? "PUT" : "GET", path, host, amz_date, payload_hash, access, secret, authorization,
+         sizeof authorization);
     snprintf(host_header, sizeof host_header, "Host: %s", host);
     snprintf(date_header, sizeof date_header, "x-amz-date: %s", amz_date);
     snprintf(hash_header, sizeof hash_header, "x-amz-content-sha256: %s", payload_hash);

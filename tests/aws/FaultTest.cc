@@ -198,6 +198,22 @@ TEST_F(FaultTest, UnavailableTwiceThenSuccessResendsTheWholeUploadWithGrowingDel
     EXPECT_NE(requests[0].headers.at("authorization"), "");
 }
 
+TEST_F(FaultTest, UploadFromAStreamThatDidNotOpenSendsNothing) {
+    FaultServer server([](int, const ReceivedRequest&, FaultConnection& connection) {
+        connection.respond(200, "");
+    });
+    auto client = clientFor(server.endpoint());
+    Model::PutObjectRequest request;
+    request.SetBucket("bucket");
+    request.SetKey("key");
+    request.SetBody(Aws::MakeShared<Aws::FStream>("test", "/nonexistent/skrw/file",
+                                                  std::ios_base::in | std::ios_base::binary));
+    const auto outcome = client->PutObject(request);
+    ASSERT_FALSE(outcome.IsSuccess());
+    EXPECT_EQ(outcome.GetError().GetMessage(), "The upload body could not be read.");
+    EXPECT_TRUE(server.requests().empty());
+}
+
 TEST_F(FaultTest, CopyAnsweredOkWithAnErrorDocumentIsAFailure) {
     FaultServer server([](int, const ReceivedRequest&, FaultConnection& connection) {
         connection.respond(200, errorBody("AccessDenied", "Access Denied late"));

@@ -263,6 +263,9 @@ HttpResponse Transport::perform(const HttpRequest& request, const TransportSetti
 
     const CURLcode code = curl_easy_perform(curl);
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
+    // The handle must not keep pointers to this call's buffers and state; the
+    // reset keeps its connections for the next request.
+    curl_easy_reset(curl);
     if (code != CURLE_OK && !response.bodyTooLarge && !response.bodyUnreadable) {
         response.transportFailed = true;
         response.retryable = !isPermanentFailure(code) && response.body.failure().empty();
