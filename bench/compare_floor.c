@@ -22,6 +22,7 @@
 #include <curl/curl.h>
 #include <openssl/evp.h>
 #include <openssl/hmac.h>
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -167,8 +168,7 @@ static int request(const char* method, const char* path, const char* query, cons
     int closed = 0;
     if (out != NULL) closed = fclose(out);
     if (code != CURLE_OK || closed != 0) {
-        fprintf(stderr, "compare_floor: %s %s failed: %s\n", method, path,
-                curl_easy_strerror(code));
+        fprintf(stderr, "compare_floor: %s %s failed: %s\n", method, path, curl_easy_strerror(code));
         return -1;
     }
     return 0;
@@ -223,9 +223,8 @@ int main(int argc, char** argv) {
     g_access = getenv("AWS_ACCESS_KEY_ID");
     g_secret = getenv("AWS_SECRET_ACCESS_KEY");
     if (g_access == NULL || g_secret == NULL || strncmp(g_endpoint, "http://", 7) != 0) {
-        fprintf(stderr,
-                "compare_floor: need AWS_ACCESS_KEY_ID, AWS_SECRET_ACCESS_KEY and an "
-                "http:// endpoint\n");
+        fprintf(stderr, "compare_floor: need AWS_ACCESS_KEY_ID, AWS_SECRET_ACCESS_KEY and an "
+                        "http:// endpoint\n");
         return 2;
     }
     g_host = g_endpoint + 7;
