@@ -44,7 +44,8 @@ class Plugin:
         answers the seconds from the answer of calculation `measure_from`
         (0 = the credential call) to the last answer, the peak RSS (KiB)
         and the answers."""
-        lines = ['SKRW_UseCredentials("s3"; "%s"; "%s")' % (ACCESS, SECRET)] + calculations
+        lines = (['SKRW_UseCredentials("s3"; "%s"; "%s")' % (ACCESS, SECRET)] + calculations
+                 + ["SKRW_GetLastError()"])
         proc = subprocess.Popen(["/usr/bin/time", "-v", self.pluginhost, "--json", self.bundle],
                                 stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                 stderr=subprocess.PIPE, env=self.env)
@@ -57,8 +58,9 @@ class Plugin:
         stderr = proc.stderr.read().decode(errors="replace")
         proc.wait()
         if len(answers) != len(lines) or any(a == "!!ERROR!!" for a in answers):
-            raise RuntimeError("plug-in calls failed: %s" % answers[:5])
-        return stamps[-1] - stamps[measure_from], peak_rss(stderr), answers
+            raise RuntimeError("plug-in calls failed: %s; last error: %s"
+                               % (answers[:5], answers[-1] if answers else None))
+        return stamps[-2] - stamps[measure_from], peak_rss(stderr), answers[:-1]
 
 
 class Floor:
@@ -351,7 +353,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", default=os.path.join(ROOT, "build"))
     parser.add_argument("--rounds", type=int, default=5)
-    parser.add_argument("--calls", type=int, default=100)
+    parser.add_argument("--calls", type=int, default=50)
     parser.add_argument("--process-calls", type=int, default=10)
     parser.add_argument("--aws-calls", type=int, default=2)
     parser.add_argument("--large-rounds", type=int, default=3)
@@ -395,10 +397,13 @@ def main():
         plugin.run(seed)
 
         results = Results()
-        run_small(args, plugin, floor, curl, aws, boto, results, bucket, listing_bucket, small_file,
-                  volumes)
-        run_large(args, plugin, floor, curl, aws, boto, results, bucket, work, volumes)
-        print_table(results, args, skipped)
+        try:
+            run_small(args, plugin, floor, curl, aws, boto, results, bucket, listing_bucket,
+                      small_file, volumes)
+            run_large(args, plugin, floor, curl, aws, boto, results, bucket, work, volumes)
+        finally:
+            # What was measured is shown even when a later measurement failed.
+            print_table(results, args, skipped)
     finally:
         subprocess.run([os.path.join(ROOT, "tests", "s3server", "stop.sh"), state],
                        stdout=subprocess.DEVNULL)
