@@ -45,15 +45,14 @@ class BundleTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(BundleTest, FindsTheKeyInTheEnglishTable) {
-    writeTable("en", "\"SKRW 150\" = \"SKRW_Version( {versionType} )\";");
+TEST_F(BundleTest, FindsTheKeyAndOtherwiseGivesTheValueOrTheKeyBack) {
+    writeTable("en", R"t("SKRW 150" = "SKRW_Version( {versionType} )"; "k" = "a\"b\n\u00e9";)t");
     EXPECT_EQ(lookUp("SKRW 150"), "SKRW_Version( {versionType} )");
-}
-
-TEST_F(BundleTest, MissingKeyTableOrBundleGivesTheKeyBack) {
-    writeTable("en", "\"SKRW 150\" = \"x\";");
+    EXPECT_EQ(lookUp("k"), "a\"b\n\xC3\xA9");
     EXPECT_EQ(lookUp("SKRW 7"), "SKRW 7");
     EXPECT_EQ(lookUp("SKRW 150", u8("OtherTable")), "SKRW 150");
+    EXPECT_EQ(copyLocalizedString(&record_, u8("SKRW 7"), u8("fallback"), u8("SKRWStrings")).utf8(),
+              "fallback");
     EXPECT_EQ(copyLocalizedString(nullptr, u8("k"), u8("k"), u8("SKRWStrings")).utf8(), "k");
     BundleRecord wrong;
     wrong.magic = 0;
@@ -62,20 +61,15 @@ TEST_F(BundleTest, MissingKeyTableOrBundleGivesTheKeyBack) {
               "SKRW 150");
 }
 
-TEST_F(BundleTest, GivesTheValueWhenOneIsGiven) {
-    EXPECT_EQ(copyLocalizedString(&record_, u8("k"), u8("fallback"), u8("SKRWStrings")).utf8(),
-              "fallback");
-}
-
 TEST_F(BundleTest, MalformedTableCountsAsMissing) {
     writeTable("en", "\"SKRW 150\" = \"x\"\n\"SKRW 151\" = \"y\";");
     EXPECT_EQ(lookUp("SKRW 150"), "SKRW 150");
     EXPECT_EQ(lookUp("SKRW 151"), "SKRW 151");
-}
-
-TEST_F(BundleTest, DecodesEscapesInFoundTexts) {
-    writeTable("en", R"("k" = "a\"b\n\u00e9";)");
-    EXPECT_EQ(lookUp("k"), "a\"b\n\xC3\xA9");
+    // A malformed table in the preferred language falls back to English.
+    writeTable("en", R"("hello" = "Hello";)");
+    writeTable("de", R"("hello" = "Hallo")");
+    ScopedEnvironment lang("LANG", std::string("de_DE.UTF-8"));
+    EXPECT_EQ(lookUp("hello"), "Hello");
 }
 
 TEST_F(BundleTest, PrefersTheEnvironmentLanguageAndFallsBackToEnglish) {
@@ -96,13 +90,6 @@ TEST_F(BundleTest, PrefersTheEnvironmentLanguageAndFallsBackToEnglish) {
         ScopedEnvironment list("LANGUAGE", std::string("fr:de"));
         EXPECT_EQ(lookUp("hello"), "Hallo");
     }
-}
-
-TEST_F(BundleTest, MalformedPreferredTableFallsBackToEnglish) {
-    writeTable("en", R"("hello" = "Hello";)");
-    writeTable("de", R"("hello" = "Hallo")");
-    ScopedEnvironment lang("LANG", std::string("de_DE.UTF-8"));
-    EXPECT_EQ(lookUp("hello"), "Hello");
 }
 
 TEST_F(BundleTest, NamesThatWouldLeaveTheBundleAreRefused) {

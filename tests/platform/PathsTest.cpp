@@ -21,11 +21,6 @@ std::string parentOf(std::string_view path) {
     return String::fromUtf8(path).stringByDeletingLastPathComponent().utf8();
 }
 
-std::string passwordHomeOf(const char* user) {
-    const passwd* entry = ::getpwnam(user);
-    return entry != nullptr ? entry->pw_dir : "";
-}
-
 class TildeTest : public ::testing::Test {
   protected:
     TempFolder home_;
@@ -34,17 +29,20 @@ class TildeTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(TildeTest, TildeAloneAndLeadingComponentBecomeHome) {
-    EXPECT_EQ(expanded("~"), home_.path());
-    EXPECT_EQ(expanded("~/Downloads/q1.csv"), home_.path() + "/Downloads/q1.csv");
-    EXPECT_EQ(expanded("~/"), home_.path() + "/");
-}
-
-TEST_F(TildeTest, OtherPathsComeBackUnchanged) {
-    EXPECT_EQ(expanded("/Data/~/x"), "/Data/~/x");
-    EXPECT_EQ(expanded("Data/q1.csv"), "Data/q1.csv");
-    EXPECT_EQ(expanded(""), "");
-    EXPECT_EQ(expanded("~no-such-user-skrw/x"), "~no-such-user-skrw/x");
+TEST_F(TildeTest, LeadingTildeBecomesHomeAndOtherPathsComeBackUnchanged) {
+    const std::string home = home_.path();
+    const std::pair<std::string, std::string> rows[] = {
+        {"~", home},
+        {"~/Downloads/q1.csv", home + "/Downloads/q1.csv"},
+        {"~/", home + "/"},
+        {"/Data/~/x", "/Data/~/x"},
+        {"Data/q1.csv", "Data/q1.csv"},
+        {"", ""},
+        {"~no-such-user-skrw/x", "~no-such-user-skrw/x"}};
+    for (const auto& [path, expected] : rows) EXPECT_EQ(expanded(path), expected) << path;
+    // The log path is expanded by standardizing too.
+    EXPECT_EQ(standardized("~/Desktop/VORNIQ/HALDOREN/LogFile.txt"),
+              home + "/Desktop/VORNIQ/HALDOREN/LogFile.txt");
 }
 
 TEST_F(TildeTest, HomeWithTrailingSlashJoinsWithOneSlash) {
@@ -55,47 +53,40 @@ TEST_F(TildeTest, HomeWithTrailingSlashJoinsWithOneSlash) {
     EXPECT_EQ(expanded("~"), "/");
 }
 
-TEST_F(TildeTest, NamedUserComesFromThePasswordDatabase) {
-    const std::string rootHome = passwordHomeOf("root");
-    ASSERT_FALSE(rootHome.empty());
+TEST_F(TildeTest, NamedUserAndUnsetHomeComeFromThePasswordDatabase) {
+    const passwd* root = ::getpwnam("root");
+    ASSERT_NE(root, nullptr);
+    const std::string rootHome = root->pw_dir;
     EXPECT_EQ(expanded("~root"), rootHome);
     EXPECT_EQ(expanded("~root/Desktop"), rootHome + "/Desktop");
-}
 
-TEST_F(TildeTest, UnsetHomeFallsBackToThePasswordDatabase) {
+    const passwd* self = ::getpwuid(::getuid());
+    ASSERT_NE(self, nullptr);
+    const std::string ownHome = self->pw_dir;
     ScopedEnvironment unset("HOME", std::nullopt);
-    const passwd* entry = ::getpwuid(::getuid());
-    ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(expanded("~/x"), std::string(entry->pw_dir) + "/x");
+    EXPECT_EQ(expanded("~/x"), ownHome + "/x");
     ScopedEnvironment empty("HOME", std::string());
-    EXPECT_EQ(platform::homeFolderOfCurrentUser(), std::string(entry->pw_dir));
+    EXPECT_EQ(platform::homeFolderOfCurrentUser(), ownHome);
 }
 
-TEST_F(TildeTest, StandardizingExpandsTheLogPath) {
-    EXPECT_EQ(standardized("~/Desktop/VORNIQ/HALDOREN/LogFile.txt"),
-              home_.path() + "/Desktop/VORNIQ/HALDOREN/LogFile.txt");
-}
-
-TEST(StandardizePath, RemovesDotAndRepeatedOrTrailingSlashes) {
-    EXPECT_EQ(standardized("/a//b/./c/"), "/a/b/c");
-    EXPECT_EQ(standardized("./a/."), "a");
-    EXPECT_EQ(standardized("/"), "/");
-    EXPECT_EQ(standardized("//"), "/");
-    EXPECT_EQ(standardized("."), ".");
-    EXPECT_EQ(standardized(""), "");
-    EXPECT_EQ(standardized("/a/../b"), "/a/../b");
-}
-
-TEST(DeleteLastPathComponent, FollowsThePathRules) {
-    EXPECT_EQ(parentOf("/a/b/"), "/a");
-    EXPECT_EQ(parentOf("/a/b"), "/a");
-    EXPECT_EQ(parentOf("/q1.csv"), "/");
-    EXPECT_EQ(parentOf("q1.csv"), "");
-    EXPECT_EQ(parentOf("/"), "/");
-    EXPECT_EQ(parentOf("//"), "/");
-    EXPECT_EQ(parentOf("/Volumes/Data/Reports/q1.csv"), "/Volumes/Data/Reports");
-    EXPECT_EQ(parentOf("Data/Reports/"), "Data");
-    EXPECT_EQ(parentOf("a//b"), "a");
-    EXPECT_EQ(parentOf(""), "");
+TEST(PathRules, StandardizeAndDeleteLastComponent) {
+    const std::pair<std::string, std::string> standardizing[] = {
+        {"/a//b/./c/", "/a/b/c"}, {"./a/.", "a"}, {"/", "/"}, {"//", "/"}, {".", "."}, {"", ""},
+        {"/a/../b", "/a/../b"}};
+    for (const auto& [path, expected] : standardizing) {
+        EXPECT_EQ(standardized(path), expected) << path;
+    }
+    const std::pair<std::string, std::string> parents[] = {
+        {"/a/b/", "/a"},
+        {"/a/b", "/a"},
+        {"/q1.csv", "/"},
+        {"q1.csv", ""},
+        {"/", "/"},
+        {"//", "/"},
+        {"/Volumes/Data/Reports/q1.csv", "/Volumes/Data/Reports"},
+        {"Data/Reports/", "Data"},
+        {"a//b", "a"},
+        {"", ""}};
+    for (const auto& [path, expected] : parents) EXPECT_EQ(parentOf(path), expected) << path;
     EXPECT_TRUE(String::fromUtf8("").stringByDeletingLastPathComponent().isEmpty());
 }

@@ -21,14 +21,14 @@ TEST(StringsFile, ReadsEntriesBetweenCommentsAndWhiteSpace) {
         "\"SKRW 150\" = \"SKRW_Version( {versionType} )\";\n"
         "// a line comment\n"
         "\"SKRW 128\"\t=\"Skerrow\" ; /* trailing */\r\n"
-        "\"self\";\n");
-    EXPECT_EQ(table.size(), 3u);
+        "\"self\";\n"
+        "\"k\xC3\xA9y\" = \"line1\nline2 \xE4\xB8\xAD\"; \"twice\" = \"1\"; \"twice\" = \"2\";");
+    EXPECT_EQ(table.size(), 5u);
     EXPECT_EQ(table.at("SKRW 150"), "SKRW_Version( {versionType} )");
     EXPECT_EQ(table.at("SKRW 128"), "Skerrow");
     EXPECT_EQ(table.at("self"), "self");
-}
-
-TEST(StringsFile, EmptyTextAndOnlyCommentsAreAnEmptyTable) {
+    EXPECT_EQ(table.at("k\xC3\xA9y"), "line1\nline2 \xE4\xB8\xAD");
+    EXPECT_EQ(table.at("twice"), "2");
     EXPECT_TRUE(parsed("").empty());
     EXPECT_TRUE(parsed("  /* nothing */ // here").empty());
 }
@@ -47,15 +47,6 @@ TEST(StringsFile, DecodesEscapes) {
               "a\xEF\xBF\xBD"
               "b\xEF\xBF\xBD");
     EXPECT_EQ(table.at("nul"), std::string("x\0y", 3));
-}
-
-TEST(StringsFile, KeepsRawUtf8AndLineBreaksInsideStrings) {
-    const StringTable table = parsed("\"k\xC3\xA9y\" = \"line1\nline2 \xE4\xB8\xAD\";");
-    EXPECT_EQ(table.at("k\xC3\xA9y"), "line1\nline2 \xE4\xB8\xAD");
-}
-
-TEST(StringsFile, LaterEntryReplacesEarlier) {
-    EXPECT_EQ(parsed(R"("a" = "1"; "a" = "2";)").at("a"), "2");
 }
 
 TEST(StringsFile, MalformedTextIsRefused) {
