@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <tuple>
 
 #include "TestFolders.h"
 #include "log/LogLineFormat.h"
@@ -23,20 +24,14 @@ class LogLineFormatTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(LogLineFormatTest, DateThenOneTabMoreThanTheDepthThenTextAndLineFeed) {
-    EXPECT_EQ(FormatLogLine(kMoment, 0, "hello"), "26-12-06 03:19:35\thello\n");
-    EXPECT_EQ(FormatLogLine(kMoment, 3, "x"), "26-12-06 03:19:35\t\t\t\tx\n");
-    EXPECT_EQ(FormatLogLine(kMoment, 1, ""), "26-12-06 03:19:35\t\t\n");
-}
-
-TEST_F(LogLineFormatTest, ZeroAndNegativeDepthsGiveOneTab) {
-    EXPECT_EQ(FormatLogLine(kMoment, -1, "x"), "26-12-06 03:19:35\tx\n");
-    EXPECT_EQ(FormatLogLine(kMoment, INT64_MIN, "x"), "26-12-06 03:19:35\tx\n");
-}
-
-TEST_F(LogLineFormatTest, TextIsWrittenByteForByte) {
-    const std::string text("a\tb\0c\r\xC3\xA9", 8);
-    EXPECT_EQ(FormatLogLine(kMoment, 0, text), "26-12-06 03:19:35\t" + text + "\n");
+TEST_F(LogLineFormatTest, DateThenOneTabMoreThanTheDepthButAtLeastOneThenTheTextAsGiven) {
+    const std::string bytes("a\tb\0c\r\xC3\xA9", 8);
+    const std::tuple<std::int64_t, std::string, std::string> rows[] = {
+        {0, "hello", "\thello\n"}, {3, "x", "\t\t\t\tx\n"},   {1, "", "\t\t\n"},
+        {-1, "x", "\tx\n"},        {INT64_MIN, "x", "\tx\n"}, {0, bytes, "\t" + bytes + "\n"}};
+    for (const auto& [depth, text, after] : rows) {
+        EXPECT_EQ(FormatLogLine(kMoment, depth, text), "26-12-06 03:19:35" + after) << depth;
+    }
 }
 
 TEST_F(LogLineFormatTest, UsesLocalTime) {
