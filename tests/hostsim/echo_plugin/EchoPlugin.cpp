@@ -162,16 +162,9 @@ void unregisterAll(short version) {
 }
 
 const char16_t* hostString(unsigned id) {
-    switch (id) {
-        case 128:
-            return u"Echo Test";
-        case 129:
-            return u"Echoes its arguments \u00B6";
-        case 131:
-            return u"ECHO1nnYnn";
-        default:
-            return nullptr;
-    }
+    if (id == 128) return u"Echo Test";
+    if (id == 129) return u"Echoes its arguments \u00B6";
+    return id == 131 ? u"ECHO1nnYnn" : nullptr;
 }
 
 void getString(fmx::CallRecord* record) {
