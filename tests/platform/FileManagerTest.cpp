@@ -59,16 +59,7 @@ TEST(CreateDirectory, FailsWhenAFileIsInTheWay) {
     EXPECT_FALSE(std::filesystem::exists(temp / "file/sub"));
 }
 
-TEST(ChangeCurrentDirectory, ChangesTheProcessFolderOrFails) {
-    TempFolder temp;
-    CurrentFolderGuard guard;
-    EXPECT_TRUE(fm::changeCurrentDirectoryPath(temp.path()));
-    EXPECT_FALSE(fm::changeCurrentDirectoryPath(temp / "missing"));
-    EXPECT_FALSE(fm::changeCurrentDirectoryPath(""));
-    EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(temp.path()));
-}
-
-TEST(FileExists, TellsFilesFromFoldersAndUsesTheCurrentFolder) {
+TEST(CurrentFolder, ChangesOrFailsAndFileTestsAreRelativeToIt) {
     TempFolder temp;
     CurrentFolderGuard guard;
     writeFile(temp / "f.txt", "");
@@ -81,7 +72,10 @@ TEST(FileExists, TellsFilesFromFoldersAndUsesTheCurrentFolder) {
     EXPECT_FALSE(folder);
     EXPECT_FALSE(fm::fileExistsAtPath(""));
 
-    ASSERT_TRUE(fm::changeCurrentDirectoryPath(temp.path()));
+    EXPECT_TRUE(fm::changeCurrentDirectoryPath(temp.path()));
+    EXPECT_FALSE(fm::changeCurrentDirectoryPath(temp / "missing"));
+    EXPECT_FALSE(fm::changeCurrentDirectoryPath(""));
+    EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(temp.path()));
     EXPECT_TRUE(fm::fileExistsAtPath("f.txt"));
     EXPECT_FALSE(fm::fileExistsAtPath("~/f.txt"));  // no tilde expansion
 }

@@ -33,9 +33,9 @@ class TempFolder {
     std::string path_;
 };
 
+// Sets `name` to `value` (unsets it when `value` is nothing) until destroyed.
 class ScopedEnvironment {
   public:
-    // Sets `name` to `value`, or unsets it when `value` is nothing.
     ScopedEnvironment(std::string name, const std::optional<std::string>& value)
         : name_(std::move(name)) {
         if (const char* old = std::getenv(name_.c_str())) previous_ = old;
@@ -47,33 +47,22 @@ class ScopedEnvironment {
 
   private:
     void apply(const std::optional<std::string>& value) {
-        if (value) {
-            ::setenv(name_.c_str(), value->c_str(), 1);
-        } else {
-            ::unsetenv(name_.c_str());
-        }
+        value ? ::setenv(name_.c_str(), value->c_str(), 1) : ::unsetenv(name_.c_str());
     }
     std::string name_;
     std::optional<std::string> previous_;
 };
 
-class CurrentFolderGuard {
-  public:
-    CurrentFolderGuard() : saved_(std::filesystem::current_path()) {}
+struct CurrentFolderGuard {
     ~CurrentFolderGuard() {
         std::error_code ignored;
-        std::filesystem::current_path(saved_, ignored);
+        std::filesystem::current_path(saved, ignored);
     }
-    CurrentFolderGuard(const CurrentFolderGuard&) = delete;
-    CurrentFolderGuard& operator=(const CurrentFolderGuard&) = delete;
-
-  private:
-    std::filesystem::path saved_;
+    std::filesystem::path saved = std::filesystem::current_path();
 };
 
 inline void writeFile(const std::string& path, const std::string& contents) {
-    std::ofstream out(path, std::ios::binary);
-    out << contents;
+    std::ofstream(path, std::ios::binary) << contents;
 }
 
 inline std::string readFile(const std::string& path) {
