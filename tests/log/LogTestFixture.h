@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 #include <sstream>
-#include <string_view>
 #include <vector>
 
 #include "TestFolders.h"
+
+using Lines = std::vector<std::string>;
+using Entries = std::vector<std::pair<std::size_t, std::string>>;
 
 class LogTest : public ::testing::Test {
   protected:
@@ -16,40 +19,23 @@ class LogTest : public ::testing::Test {
         return temp_ / (relativeFolder + "/LogFile.txt");
     }
 
-    static std::vector<std::string> linesOf(const std::string& path) {
-        std::vector<std::string> lines;
+    // The tab count and text of each line after its "%y-%m-%d %H:%M:%S"
+    // date; fails on a line that does not have that form.
+    static Entries entries(const std::string& path) {
+        static const std::regex kLine(R"(\d\d-\d\d-\d\d \d\d:\d\d:\d\d(\t+)(.*))");
+        Entries out;
         std::istringstream in(testing_support::readFile(path));
-        for (std::string line; std::getline(in, line);) lines.push_back(line);
-        return lines;
-    }
-
-    // The text after the date and the tabs of a line, and the tab count.
-    struct Parsed {
-        bool matched = false;
-        std::size_t tabs = 0;
-        std::string text;
-    };
-    static Parsed parse(const std::string& line) {
-        Parsed parsed;
-        if (!hasDateForm(line)) return parsed;
-        std::size_t i = kDateLength;
-        while (i < line.size() && line[i] == '\t') ++i;
-        parsed.tabs = i - kDateLength;
-        parsed.matched = parsed.tabs > 0;
-        parsed.text = line.substr(i);
-        return parsed;
-    }
-
-    // "%y-%m-%d %H:%M:%S": digits in pairs, separated as in "26-12-06 03:19:35".
-    static constexpr std::size_t kDateLength = 17;
-    static bool hasDateForm(std::string_view text) {
-        static constexpr std::string_view kShape = "00-00-00 00:00:00";
-        if (text.size() < kDateLength) return false;
-        for (std::size_t i = 0; i < kDateLength; ++i) {
-            const bool digit = text[i] >= '0' && text[i] <= '9';
-            if (kShape[i] == '0' ? !digit : text[i] != kShape[i]) return false;
+        for (std::string line; std::getline(in, line);) {
+            std::smatch match;
+            EXPECT_TRUE(std::regex_match(line, match, kLine)) << '"' << line << '"';
+            out.emplace_back(match.length(1), match.str(2));
         }
-        return true;
+        return out;
+    }
+    static Lines texts(const std::string& path) {
+        Lines out;
+        for (const auto& entry : entries(path)) out.push_back(entry.second);
+        return out;
     }
 
     static std::string currentFolder() { return std::filesystem::current_path().string(); }
