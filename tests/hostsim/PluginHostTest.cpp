@@ -1,6 +1,7 @@
 // pluginhost end to end, with the echo test plug-in.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,11 +19,8 @@ ProcessOutcome host(std::vector<std::string> args, const std::string& input = ""
 
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> out;
-    std::size_t start = 0;
-    for (std::size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1) {
-        out.push_back(text.substr(start, nl - start));
-    }
-    if (start < text.size()) out.push_back(text.substr(start));
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) out.push_back(line);
     return out;
 }
 

@@ -66,50 +66,28 @@ void setBytes(fmx::Data& result, const std::string& bytes) {
     result.SetAsText(*text, *locale, fmx::Data::kDataTypeText);
 }
 
-template <typename Body>
-short guarded(Body&& body) {
+enum Id : short { kUtf16 = 1, kBytes, kNumber, kCount, kVersion, kFail, kThrow, kPastEnd };
+
+// Every function, told apart by the id it was registered with.
+short Echo(short id, const fmx::ExprEnv&, const fmx::DataVect& args, fmx::Data& result) {
+    if (id == kThrow) throw std::runtime_error("echo plug-in fault");
     try {
-        return body();
+        if (id == kUtf16) setUtf16(result, joined(args));
+        if (id == kBytes) setBytes(result, joinedBytes(args));
+        if (id == kNumber) setBytes(result, std::to_string(args.AtAsNumber(0).AsLong()));
+        if (id == kCount) setBytes(result, std::to_string(args.Size()));
+        if (id == kVersion) setBytes(result, std::to_string(g_version));
+        if (id == kFail) setBytes(result, "failed");
+        if (id == kPastEnd) setUtf16(result, textOf(args.AtAsText(args.Size())));
+        return id == kFail ? 7 : 0;
     } catch (const fmx::Exception& e) {
         return e.code();
     }
 }
 
-short EchoUtf16(short, const fmx::ExprEnv&, const fmx::DataVect& args, fmx::Data& result) {
-    return guarded([&] { return setUtf16(result, joined(args)), short{0}; });
-}
-
-short EchoBytes(short, const fmx::ExprEnv&, const fmx::DataVect& args, fmx::Data& result) {
-    return guarded([&] { return setBytes(result, joinedBytes(args)), short{0}; });
-}
-
-short EchoNumber(short, const fmx::ExprEnv&, const fmx::DataVect& args, fmx::Data& result) {
-    return guarded(
-        [&] { return setBytes(result, std::to_string(args.AtAsNumber(0).AsLong())), short{0}; });
-}
-
-short EchoCount(short, const fmx::ExprEnv&, const fmx::DataVect& args, fmx::Data& result) {
-    return guarded([&] { return setBytes(result, std::to_string(args.Size())), short{0}; });
-}
-
-short EchoVersion(short, const fmx::ExprEnv&, const fmx::DataVect&, fmx::Data& result) {
-    return guarded([&] { return setBytes(result, std::to_string(g_version)), short{0}; });
-}
-
-short EchoFail(short, const fmx::ExprEnv&, const fmx::DataVect&, fmx::Data& result) {
-    return guarded([&] { return setBytes(result, "failed"), short{7}; });
-}
-
-short EchoThrow(short, const fmx::ExprEnv&, const fmx::DataVect&, fmx::Data&) {
-    throw std::runtime_error("echo plug-in fault");
-}
-
-short EchoPastEnd(short, const fmx::ExprEnv&, const fmx::DataVect& args, fmx::Data& result) {
-    return guarded([&] { return setUtf16(result, textOf(args.AtAsText(args.Size()))), short{0}; });
-}
-
 short StepEcho(short, const fmx::ExprEnv&, const fmx::DataVect& args, fmx::Data& result) {
-    return guarded([&] { return setUtf16(result, u"step:" + joined(args)), short{0}; });
+    setUtf16(result, u"step:" + joined(args));
+    return 0;
 }
 
 struct Function {
@@ -117,14 +95,13 @@ struct Function {
     const char* name;
     short minArgs;
     short maxArgs;
-    ExtPluginType callback;
 };
 
 const Function kFunctions[] = {
-    {1, "Echo_Utf16", 0, 20, EchoUtf16},    {2, "Echo_Bytes", 0, 20, EchoBytes},
-    {3, "Echo_Number", 1, 1, EchoNumber},   {4, "Echo_Count", 0, 20, EchoCount},
-    {5, "Echo_Version", 0, 0, EchoVersion}, {6, "Echo_Fail", 0, 0, EchoFail},
-    {7, "Echo_Throw", 0, 0, EchoThrow},     {8, "Echo_PastEnd", 0, 20, EchoPastEnd},
+    {kUtf16, "Echo_Utf16", 0, 20},    {kBytes, "Echo_Bytes", 0, 20},
+    {kNumber, "Echo_Number", 1, 1},   {kCount, "Echo_Count", 0, 20},
+    {kVersion, "Echo_Version", 0, 0}, {kFail, "Echo_Fail", 0, 0},
+    {kThrow, "Echo_Throw", 0, 0},     {kPastEnd, "Echo_PastEnd", 0, 20},
 };
 constexpr std::uint32_t kFlags = 0xFF01;
 
@@ -142,10 +119,10 @@ void registerAll(short version) {
         const auto description = textFrom((std::string("Echoes for ") + f.name).c_str());
         if (version >= 56) {
             fmx::ExprEnv::RegisterExternalFunctionEx(*code, f.id, *name, *prototype, *description,
-                                                     f.minArgs, f.maxArgs, kFlags, f.callback);
+                                                     f.minArgs, f.maxArgs, kFlags, Echo);
         } else {
             fmx::ExprEnv::RegisterExternalFunction(*code, f.id, *name, *prototype, f.minArgs,
-                                                   f.maxArgs, kFlags, f.callback);
+                                                   f.maxArgs, kFlags, Echo);
         }
         if (version >= 57 && f.id == 1) {
             const auto definition = textFrom("<pluginstep/>");
