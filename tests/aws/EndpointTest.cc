@@ -9,22 +9,19 @@
 namespace skrw::aws {
 namespace {
 
-TEST(EndpointTest, RegionDefaults) {
-    EXPECT_EQ(defaultEndpoint("us-east-1", true).host, "s3.amazonaws.com");
-    EXPECT_EQ(defaultEndpoint("eu-west-1", true).host, "s3.eu-west-1.amazonaws.com");
-    EXPECT_EQ(defaultEndpoint("cn-north-1", true).host, "s3.cn-north-1.amazonaws.com.cn");
-    EXPECT_EQ(defaultEndpoint("cn-northwest-1", true).host, "s3.cn-northwest-1.amazonaws.com.cn");
+TEST(EndpointTest, RegionDefaultsAndRegionNamesThatCannotFormAHost) {
+    const std::pair<const char*, const char*> hosts[] = {
+        {"us-east-1", "s3.amazonaws.com"},
+        {"eu-west-1", "s3.eu-west-1.amazonaws.com"},
+        {"cn-north-1", "s3.cn-north-1.amazonaws.com.cn"}};
+    for (const auto& [region, host] : hosts) EXPECT_EQ(defaultEndpoint(region, true).host, host);
     EXPECT_TRUE(defaultEndpoint("us-east-1", true).https);
     EXPECT_FALSE(defaultEndpoint("us-east-1", false).https);
-}
 
-TEST(EndpointTest, RegionNamesThatCannotFormAHostAreInvalid) {
-    EXPECT_TRUE(isValidRegionName("eu-west-1"));
-    EXPECT_TRUE(isValidRegionName("EU-West-1"));
-    EXPECT_FALSE(isValidRegionName(""));
-    EXPECT_FALSE(isValidRegionName("eu west"));
-    EXPECT_FALSE(isValidRegionName("x.evil.com/"));
-    EXPECT_FALSE(isValidRegionName("a@b"));
+    for (const char* valid : {"eu-west-1", "EU-West-1"}) EXPECT_TRUE(isValidRegionName(valid));
+    for (const char* invalid : {"", "eu west", "x.evil.com/", "a@b"}) {
+        EXPECT_FALSE(isValidRegionName(invalid)) << invalid;
+    }
 }
 
 TEST(EndpointTest, ServiceSpecificVariableWinsOverTheGeneralOne) {
@@ -58,26 +55,21 @@ TEST(EndpointTest, UrlParsing) {
     EXPECT_TRUE(parseEndpointUrl("http://[::1]:8080")->forcePathStyle);
 }
 
-TEST(EndpointTest, IpAddressHosts) {
-    EXPECT_TRUE(isIpAddressHost("127.0.0.1"));
-    EXPECT_TRUE(isIpAddressHost("10.1.2.3:80"));
-    EXPECT_TRUE(isIpAddressHost("[::1]:9000"));
-    EXPECT_FALSE(isIpAddressHost("localhost:9000"));
-    EXPECT_FALSE(isIpAddressHost("1.2.3"));
-    EXPECT_FALSE(isIpAddressHost("256.1.1.1"));
-    EXPECT_FALSE(isIpAddressHost("1.2.3.4.example.com"));
-}
-
-TEST(EndpointTest, VirtualHostNeedsALowerCaseDnsLabel) {
-    EXPECT_TRUE(isVirtualHostBucket("my-bucket-1"));
-    EXPECT_TRUE(isVirtualHostBucket("abc"));
-    EXPECT_FALSE(isVirtualHostBucket("ab"));
-    EXPECT_FALSE(isVirtualHostBucket(std::string(64, 'a')));
-    EXPECT_FALSE(isVirtualHostBucket("My-Bucket"));
-    EXPECT_FALSE(isVirtualHostBucket("my_bucket"));
-    EXPECT_FALSE(isVirtualHostBucket("my.bucket"));
-    EXPECT_FALSE(isVirtualHostBucket("-bucket"));
-    EXPECT_FALSE(isVirtualHostBucket("bucket-"));
+TEST(EndpointTest, HostAndBucketNameClassification) {
+    for (const char* ip : {"127.0.0.1", "10.1.2.3:80", "[::1]:9000"}) {
+        EXPECT_TRUE(isIpAddressHost(ip)) << ip;
+    }
+    for (const char* name : {"localhost:9000", "1.2.3", "256.1.1.1", "1.2.3.4.example.com"}) {
+        EXPECT_FALSE(isIpAddressHost(name)) << name;
+    }
+    // Virtual hosting needs a lower-case DNS label of 3 to 63 characters.
+    for (const char* label : {"my-bucket-1", "abc"}) EXPECT_TRUE(isVirtualHostBucket(label));
+    for (const std::string& other :
+         {std::string("ab"), std::string(64, 'a'), std::string("My-Bucket"),
+          std::string("my_bucket"), std::string("my.bucket"), std::string("-bucket"),
+          std::string("bucket-")}) {
+        EXPECT_FALSE(isVirtualHostBucket(other)) << other;
+    }
 }
 
 TEST(EndpointTest, AddressingStyles) {
@@ -86,28 +78,24 @@ TEST(EndpointTest, AddressingStyles) {
     EXPECT_EQ(address.url, "https://photos.s3.eu-west-1.amazonaws.com/a%20b/c");
     EXPECT_EQ(address.host, "photos.s3.eu-west-1.amazonaws.com");
     EXPECT_EQ(address.encodedPath, "/a%20b/c");
-
-    address = addressFor(aws, false, "photos", std::string("k"), "");
-    EXPECT_EQ(address.url, "https://s3.eu-west-1.amazonaws.com/photos/k");
-
-    address = addressFor(aws, true, "Photos_Old", std::string("k"), "");
-    EXPECT_EQ(address.url, "https://s3.eu-west-1.amazonaws.com/Photos_Old/k");
-
     address = addressFor(aws, true, "photos", std::nullopt, "list-type=2");
     EXPECT_EQ(address.url, "https://photos.s3.eu-west-1.amazonaws.com/?list-type=2");
     EXPECT_EQ(address.encodedPath, "/");
+    const std::pair<std::string, std::string> urls[] = {
+        {addressFor(aws, false, "photos", std::string("k"), "").url,
+         "https://s3.eu-west-1.amazonaws.com/photos/k"},
+        {addressFor(aws, true, "Photos_Old", std::string("k"), "").url,
+         "https://s3.eu-west-1.amazonaws.com/Photos_Old/k"},
+        {addressFor(aws, true, "", std::nullopt, "").url, "https://s3.eu-west-1.amazonaws.com/"}};
+    for (const auto& [url, expected] : urls) EXPECT_EQ(url, expected);
 
-    address = addressFor(aws, true, "", std::nullopt, "");
-    EXPECT_EQ(address.url, "https://s3.eu-west-1.amazonaws.com/");
-}
-
-TEST(EndpointTest, KeysKeepLeadingSlashesAndDotSegments) {
+    // Keys keep leading slashes and dot segments; an IP host is path style.
     const Endpoint local = *parseEndpointUrl("http://127.0.0.1:9000");
-    EXPECT_EQ(addressFor(local, true, "bkt", std::string("/lead"), "").encodedPath, "/bkt//lead");
-    EXPECT_EQ(addressFor(local, true, "bkt", std::string("a/../b"), "").encodedPath, "/bkt/a/../b");
-    EXPECT_EQ(addressFor(local, true, "bkt", std::string("a//b"), "").encodedPath, "/bkt/a//b");
-    EXPECT_EQ(addressFor(local, true, "bkt", std::nullopt, "").encodedPath, "/bkt");
     EXPECT_EQ(addressFor(local, true, "bkt", std::string("k"), "").host, "127.0.0.1:9000");
+    for (const std::string key : {"/lead", "a/../b", "a//b"}) {
+        EXPECT_EQ(addressFor(local, true, "bkt", key, "").encodedPath, "/bkt/" + key);
+    }
+    EXPECT_EQ(addressFor(local, true, "bkt", std::nullopt, "").encodedPath, "/bkt");
 }
 
 }  // namespace

@@ -8,10 +8,55 @@
 
 #include <cerrno>
 #include <ctime>
+#include <sstream>
 #include <stdexcept>
 
 namespace skrw::test {
 namespace {
+
+std::string lower(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
+// Reads one request; false when the client closed before sending a whole one.
+bool readRequest(int fd, ReceivedRequest& request) {
+    std::string data;
+    char buffer[65536];
+    std::size_t headerEnd;
+    while ((headerEnd = data.find("\r\n\r\n")) == std::string::npos) {
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n <= 0) return false;
+        data.append(buffer, static_cast<std::size_t>(n));
+    }
+    std::istringstream head(data.substr(0, headerEnd));
+    std::string line, version;
+    std::getline(head, line);
+    std::istringstream(line) >> request.method >> request.target >> version;
+    while (std::getline(head, line)) {
+        const std::size_t colon = line.find(':');
+        if (colon == std::string::npos) continue;
+        const std::size_t value = line.find_first_not_of(" ", colon + 1);
+        std::string_view rest =
+            value == std::string::npos ? "" : std::string_view(line).substr(value);
+        if (!rest.empty() && rest.back() == '\r') rest.remove_suffix(1);
+        request.headers[lower(line.substr(0, colon))] = std::string(rest);
+    }
+    request.body = data.substr(headerEnd + 4);
+    const auto length = request.headers.find("content-length");
+    const std::size_t want = length == request.headers.end() ? 0 : std::stoull(length->second);
+    while (request.body.size() < want) {
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n <= 0) return false;
+        request.body.append(buffer, static_cast<std::size_t>(n));
+    }
+    request.arrived = std::chrono::steady_clock::now();
+    return true;
+}
+
+}  // namespace
 
 int listenOnLoopback(int& port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -31,56 +76,6 @@ int listenOnLoopback(int& port) {
     port = ntohs(address.sin_port);
     return fd;
 }
-
-std::string lower(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
-
-// Reads one request; false when the client closed before sending a whole one.
-bool readRequest(int fd, ReceivedRequest& request) {
-    std::string data;
-    char buffer[65536];
-    std::size_t headerEnd;
-    while ((headerEnd = data.find("\r\n\r\n")) == std::string::npos) {
-        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-        if (n <= 0) return false;
-        data.append(buffer, static_cast<std::size_t>(n));
-    }
-    const std::string head = data.substr(0, headerEnd);
-    std::size_t lineEnd = head.find("\r\n");
-    const std::string requestLine = head.substr(0, lineEnd);
-    const std::size_t space1 = requestLine.find(' ');
-    const std::size_t space2 = requestLine.rfind(' ');
-    request.method = requestLine.substr(0, space1);
-    request.target = requestLine.substr(space1 + 1, space2 - space1 - 1);
-    while (lineEnd != std::string::npos && lineEnd < head.size()) {
-        const std::size_t next = head.find("\r\n", lineEnd + 2);
-        const std::string line = head.substr(
-            lineEnd + 2, next == std::string::npos ? std::string::npos : next - lineEnd - 2);
-        const std::size_t colon = line.find(':');
-        if (colon != std::string::npos) {
-            std::size_t valueStart = colon + 1;
-            while (valueStart < line.size() && line[valueStart] == ' ') ++valueStart;
-            request.headers[lower(line.substr(0, colon))] = line.substr(valueStart);
-        }
-        lineEnd = next;
-    }
-    request.body = data.substr(headerEnd + 4);
-    const auto length = request.headers.find("content-length");
-    const std::size_t want = length == request.headers.end() ? 0 : std::stoull(length->second);
-    while (request.body.size() < want) {
-        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-        if (n <= 0) return false;
-        request.body.append(buffer, static_cast<std::size_t>(n));
-    }
-    request.arrived = std::chrono::steady_clock::now();
-    return true;
-}
-
-}  // namespace
 
 void FaultConnection::send(const std::string& bytes) {
     std::size_t done = 0;
@@ -108,17 +103,6 @@ void FaultConnection::pause(std::chrono::milliseconds duration) {
     const auto until = std::chrono::steady_clock::now() + duration;
     while (!m_stopping && std::chrono::steady_clock::now() < until) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-}
-
-void FaultConnection::waitForClientClose(std::chrono::milliseconds limit) {
-    const auto until = std::chrono::steady_clock::now() + limit;
-    char buffer[4096];
-    while (!m_stopping && std::chrono::steady_clock::now() < until) {
-        pollfd entry{m_fd, POLLIN, 0};
-        if (::poll(&entry, 1, 50) > 0) {
-            if (::recv(m_fd, buffer, sizeof buffer, 0) <= 0) return;
-        }
     }
 }
 

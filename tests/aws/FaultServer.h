@@ -33,9 +33,6 @@ class FaultConnection {
     // the body (unless the headers carry one) and the body.
     void respond(int status, const std::string& body, const std::vector<std::string>& headers = {});
     void pause(std::chrono::milliseconds duration);
-    // Waits until the client closes the connection (or the server stops, or
-    // the limit passes).
-    void waitForClientClose(std::chrono::milliseconds limit);
     // Closes with a TCP reset instead of an orderly close.
     void reset();
 
@@ -70,6 +67,9 @@ class FaultServer {
     std::vector<ReceivedRequest> m_requests;
     std::thread m_thread;
 };
+
+// A listening socket on 127.0.0.1 and a free port; throws when none can be made.
+int listenOnLoopback(int& port);
 
 // A port on 127.0.0.1 that nothing listens on (bound, then released).
 int closedPort();

@@ -1,7 +1,5 @@
 #include "TlsServer.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <openssl/evp.h>
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
@@ -11,6 +9,8 @@
 
 #include <memory>
 #include <stdexcept>
+
+#include "FaultServer.h"
 
 namespace skrw::test {
 namespace {
@@ -48,18 +48,7 @@ SSL_CTX* selfSignedContext() {
 }  // namespace
 
 TlsServer::TlsServer() : m_context(selfSignedContext()) {
-    m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (m_listener < 0 ||
-        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(m_listener, 16) != 0) {
-        throw std::runtime_error("cannot listen");
-    }
-    socklen_t length = sizeof address;
-    ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
-    m_port = ntohs(address.sin_port);
+    m_listener = listenOnLoopback(m_port);
     m_thread = std::thread([this] { serve(); });
 }
 
