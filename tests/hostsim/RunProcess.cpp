@@ -1,5 +1,6 @@
 #include "RunProcess.h"
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@ using File = std::unique_ptr<FILE, int (*)(FILE*)>;
 File tempFile(const std::string& contents) {
     File file(std::tmpfile(), &std::fclose);
     if (!file) throw std::runtime_error("tmpfile failed");
+    ::fcntl(fileno(file.get()), F_SETFD, FD_CLOEXEC);  // only the dup2 copies reach the child
     std::fwrite(contents.data(), 1, contents.size(), file.get());
     std::fflush(file.get());
     std::rewind(file.get());
