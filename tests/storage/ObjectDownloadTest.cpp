@@ -1,10 +1,8 @@
 // Downloading objects into local files (always below a temporary ".../Volumes/" folder).
-#include <dirent.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -13,28 +11,14 @@
 namespace storage_test {
 namespace {
 
-std::vector<std::string> entries(const std::string& folder) {
-    std::vector<std::string> names;
-    if (DIR* dir = ::opendir(folder.c_str())) {
-        while (const dirent* entry = ::readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..") names.push_back(name);
-        }
-        ::closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::string platformRecord(int number) {
     return "CODE: " + std::to_string(number) + "\nSOURCE: ERROR";
 }
 
-class ObjectDownload : public StorageTest {
+class ObjectDownload : public SignedInTest {
   protected:
     void SetUp() override {
-        StorageTest::SetUp();
-        authenticate();
+        SignedInTest::SetUp();
         bucket = newBucket("download");
         putObject(bucket, "q1.csv", "a,b\n1,2\n");
         volumes = temp.volumesPath();
@@ -52,38 +36,28 @@ class ObjectDownload : public StorageTest {
     std::string volumes;
 };
 
-TEST_F(ObjectDownload, ArgumentsAreCheckedInOrder) {
-    EXPECT_FALSE(funcs.getObject(S(""), S(""), S("")));
-    expectRecord("Bucket ID is blank or invalid.", "-4", "GetObject");
-    EXPECT_FALSE(funcs.getObject(S(bucket), kNull, S("")));
-    expectRecord("Object ID is blank or invalid.", "-4", "GetObject");
-    EXPECT_FALSE(funcs.getObject(S(bucket), S("q1.csv"), kNull));
-    expectRecord("No file path specified.", "-4", "GetObject");
-    EXPECT_FALSE(funcs.getObject(S(bucket), S("q1.csv"), S("")));
-    expectRecord("No file path specified.", "-4", "GetObject");
-}
-
 TEST_F(ObjectDownload, CreatesTheFolderAndMakesItTheCurrentFolder) {
-    const std::string folder = volumes + "/Data/Reports";
-    ASSERT_TRUE(download("q1.csv", folder + "/q1.csv")) << funcs.getLastError().utf8();
-    expectCleared();
-    EXPECT_EQ(readFile(folder + "/q1.csv"), "a,b\n1,2\n");
-    EXPECT_EQ(currentFolder(), folder);
-    EXPECT_EQ(entries(folder), std::vector<std::string>{"q1.csv"});
-}
-
-TEST_F(ObjectDownload, TildeIsTheHomeFolder) {
     const std::string home = volumes + "/home/user";
     ScopedEnv homeVariable("HOME", home);
-    ASSERT_TRUE(download("q1.csv", "~/Downloads/q1.csv")) << funcs.getLastError().utf8();
-    EXPECT_EQ(readFile(home + "/Downloads/q1.csv"), "a,b\n1,2\n");
-}
-
-TEST_F(ObjectDownload, RelativePathHoldingVolumesIsTakenFromTheCurrentFolder) {
-    ASSERT_EQ(::chdir(temp.path().c_str()), 0);
-    ASSERT_TRUE(download("q1.csv", "rel/Volumes/d/q1.csv")) << funcs.getLastError().utf8();
-    EXPECT_EQ(readFile(temp.path() + "/rel/Volumes/d/q1.csv"), "a,b\n1,2\n");
-    EXPECT_EQ(currentFolder(), temp.path() + "/rel/Volumes/d");
+    putObject(bucket, "empty", "");
+    const struct {
+        std::string key, given, folder, content;
+    } rows[] = {
+        {"q1.csv", volumes + "/Data/Reports/q1.csv", volumes + "/Data/Reports", "a,b\n1,2\n"},
+        {"q1.csv", "~/Downloads/q1.csv", home + "/Downloads", "a,b\n1,2\n"},
+        // A relative path holding "/Volumes/" is taken from the current folder.
+        {"q1.csv", "rel/Volumes/d/q1.csv", temp.path() + "/rel/Volumes/d", "a,b\n1,2\n"},
+        {"empty", volumes + "/empty/q1.csv", volumes + "/empty", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.given);
+        ASSERT_EQ(::chdir(temp.path().c_str()), 0);
+        ASSERT_TRUE(download(row.key, row.given)) << funcs.getLastError().utf8();
+        expectCleared();
+        EXPECT_EQ(currentFolder(), row.folder);
+        EXPECT_EQ(entries(row.folder), std::vector<std::string>{"q1.csv"});
+        EXPECT_EQ(readFile(row.folder + "/q1.csv"), row.content);
+    }
 }
 
 TEST_F(ObjectDownload, MissingObjectTouchesNothingLocal) {
@@ -102,13 +76,6 @@ TEST_F(ObjectDownload, FolderThatCannotBeCreatedIsRefused) {
         "and try again.",
         "-400", "GetObject");
     EXPECT_EQ(readFile(volumes + "/blocker"), "a file in the way");
-}
-
-TEST_F(ObjectDownload, EmptyObjectGivesAnEmptyFile) {
-    putObject(bucket, "empty", "");
-    ASSERT_TRUE(download("empty", volumes + "/empty.bin"));
-    EXPECT_TRUE(exists(volumes + "/empty.bin"));
-    EXPECT_EQ(readFile(volumes + "/empty.bin"), "");
 }
 
 TEST_F(ObjectDownload, ReplacesAnExistingFileWholeAndKeepsItsPermissions) {

@@ -11,37 +11,28 @@
 namespace storage_test {
 namespace {
 
-// A Unix-domain socket file: it exists, but opening it for reading fails, even for root.
-class SocketFile {
-  public:
-    explicit SocketFile(const std::string& path) : fd_(::socket(AF_UNIX, SOCK_STREAM, 0)) {
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-        bound_ = ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    }
-    ~SocketFile() { ::close(fd_); }
-    SocketFile(const SocketFile&) = delete;
-    SocketFile& operator=(const SocketFile&) = delete;
-    bool bound() const { return bound_; }
+// Leaves a Unix-domain socket file at the path: it exists, but opening it fails, even for root.
+bool makeSocketFile(const std::string& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return bound;
+}
 
-  private:
-    int fd_;
-    bool bound_ = false;
-};
-
-class ObjectUpload : public StorageTest {
+class ObjectUpload : public SignedInTest {
   protected:
     void SetUp() override {
-        StorageTest::SetUp();
-        authenticate();
+        SignedInTest::SetUp();
         bucket = newBucket("upload");
     }
     bool upload(const std::string& key, const std::string& path, bool deleteAfter) {
         return funcs.postObject(S(bucket), S(key), S(path), deleteAfter);
     }
     std::string keys() {
-        EXPECT_TRUE(funcs.getBucket(S(bucket), kNull, kNull, kNull, kNull));
+        EXPECT_TRUE(list(bucket));
         return property("keys");
     }
     // Whether the server received any upload of the key.
@@ -57,31 +48,17 @@ class ObjectUpload : public StorageTest {
     std::string bucket;
 };
 
-TEST_F(ObjectUpload, ArgumentsAreCheckedInOrder) {
-    EXPECT_FALSE(funcs.postObject(S(""), S(""), S(""), false));
-    expectRecord("Bucket ID is blank or invalid.", "-4", "PostObject");
-    EXPECT_FALSE(funcs.postObject(S(bucket), S(""), S(""), false));
-    expectRecord("Object ID is blank or invalid.", "-4", "PostObject");
-    EXPECT_FALSE(funcs.postObject(S(bucket), S("k"), kNull, false));
-    expectRecord("No file path specified.", "-4", "PostObject");
-}
-
-TEST_F(ObjectUpload, StoresTheFileAndKeepsItWithoutTheFlag) {
-    const std::string file = temp.path() + "/q1.csv";
-    writeFile(file, "content");
-    ASSERT_TRUE(upload("q1.csv", file, false)) << funcs.getLastError().utf8();
-    expectCleared();
-    EXPECT_TRUE(exists(file));
-    EXPECT_EQ(keys(), "q1.csv\n");
-}
-
-TEST_F(ObjectUpload, FlagRemovesTheFileAfterTheUpload) {
-    const std::string file = temp.path() + "/gone.csv";
-    writeFile(file, "content");
-    ASSERT_TRUE(upload("gone.csv", file, true)) << funcs.getLastError().utf8();
-    expectCleared();
-    EXPECT_FALSE(exists(file));
-    EXPECT_EQ(keys(), "gone.csv\n");
+TEST_F(ObjectUpload, StoresTheFileAndRemovesItOnlyWithTheFlag) {
+    for (const bool deleteAfter : {false, true}) {
+        SCOPED_TRACE(deleteAfter);
+        const std::string key = deleteAfter ? "gone.csv" : "kept.csv";
+        const std::string file = temp.path() + "/" + key;
+        writeFile(file, "content");
+        ASSERT_TRUE(upload(key, file, deleteAfter)) << funcs.getLastError().utf8();
+        expectCleared();
+        EXPECT_EQ(exists(file), !deleteAfter);
+    }
+    EXPECT_EQ(keys(), "gone.csv\nkept.csv\n");
 }
 
 TEST_F(ObjectUpload, RelativePathIsTakenFromTheCurrentFolder) {
@@ -107,25 +84,21 @@ TEST_F(ObjectUpload, TildeIsNotExpanded) {
     EXPECT_TRUE(exists(temp.path() + "/home/q1.csv"));
 }
 
-TEST_F(ObjectUpload, MissingFileCostsNoRequest) {
-    EXPECT_FALSE(upload("missing", temp.volumesPath() + "/missing.csv", false));
-    expectRecord("No file exists at this location.", "-4", "PostObject");
-    EXPECT_FALSE(uploadSent("missing"));
-}
-
-TEST_F(ObjectUpload, FolderIsRefusedAsMissingAndKept) {
+TEST_F(ObjectUpload, MissingFileOrAFolderCostsNoRequestAndIsKept) {
     const std::string folder = temp.volumesPath() + "/folder";
     ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
-    EXPECT_FALSE(upload("folder", folder, true));
-    expectRecord("No file exists at this location.", "-4", "PostObject");
+    for (const auto& [key, path] :
+         {std::pair{"missing", temp.volumesPath() + "/missing.csv"}, {"folder", folder}}) {
+        EXPECT_FALSE(upload(key, path, true));
+        expectRecord("No file exists at this location.", "-4", "PostObject");
+        EXPECT_FALSE(uploadSent(key)) << key;
+    }
     EXPECT_TRUE(exists(folder));
-    EXPECT_FALSE(uploadSent("folder"));
 }
 
 TEST_F(ObjectUpload, UnreadableFileIsNeitherSentNorRemoved) {
     const std::string path = temp.path() + "/sock";
-    SocketFile socket(path);
-    ASSERT_TRUE(socket.bound());
+    ASSERT_TRUE(makeSocketFile(path));
     EXPECT_FALSE(upload("sock", path, true));
     const std::string record = funcs.getLastError().utf8();
     EXPECT_NE(record.find("CODE: " + std::to_string(ENXIO) + "\nSOURCE: ERROR"), std::string::npos)
@@ -148,7 +121,7 @@ TEST_F(ObjectUpload, FailedRemovalIsReportedButTheObjectStays) {
     writeFile(file, "content");
     skrw::test::deleteOnPut(bucket, "vanish.csv", file);
     EXPECT_FALSE(upload("vanish.csv", file, true));
-    expectRecord(std::strerror(ENOENT), std::to_string(ENOENT).c_str(), "ERROR");
+    expectRecord(std::strerror(ENOENT), std::to_string(ENOENT), "ERROR");
     EXPECT_EQ(keys(), "vanish.csv\n");
 }
 

@@ -1,10 +1,13 @@
-// Shared set-up of the tests that drive the storage access object against the local S3 server.
+// Shared set-up of the storage tests: local file helpers, the raw requests the test server
+// recorded, and a storage object pointed at the local S3 server.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -35,55 +38,49 @@ inline bool exists(const std::string& path) {
 }
 
 inline std::string currentFolder() {
-    char buffer[4096];
-    return ::getcwd(buffer, sizeof buffer) != nullptr ? buffer : "";
+    return std::filesystem::current_path();
+}
+
+// The names in a folder, sorted.
+inline std::vector<std::string> entries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 // The value of a query parameter in a raw request target, when it is there.
 inline std::optional<std::string> queryValue(const std::string& target, const std::string& name) {
     const auto question = target.find('?');
     if (question == std::string::npos) return std::nullopt;
-    std::string_view query(target);
-    query.remove_prefix(question + 1);
-    while (!query.empty()) {
-        const auto amp = query.find('&');
-        const std::string_view pair = query.substr(0, amp);
-        const auto eq = pair.find('=');
-        if (pair.substr(0, eq) == name) {
-            return eq == std::string_view::npos ? std::string() : std::string(pair.substr(eq + 1));
-        }
-        if (amp == std::string_view::npos) break;
-        query.remove_prefix(amp + 1);
-    }
-    return std::nullopt;
+    const std::string query = "&" + target.substr(question + 1) + "&";
+    if (query.find("&" + name + "&") != std::string::npos) return std::string();
+    const auto at = query.find("&" + name + "=");
+    if (at == std::string::npos) return std::nullopt;
+    const auto start = at + name.size() + 2;
+    return query.substr(start, query.find('&', start) - start);
 }
 
 // The region of a request's signature scope ("Credential=KEY/DATE/REGION/s3/aws4_request").
 inline std::string signedRegion(const skrw::test::RecordedRequest& request) {
     const auto it = request.headers.find("authorization");
     if (it == request.headers.end()) return "";
-    const std::string& value = it->second;
-    auto start = value.find("Credential=");
+    auto start = it->second.find("Credential=");
     if (start == std::string::npos) return "";
-    for (int slash = 0; slash < 2; ++slash) start = value.find('/', start) + 1;
-    return value.substr(start, value.find('/', start) - start);
+    for (int slash = 0; slash < 2; ++slash) start = it->second.find('/', start) + 1;
+    return it->second.substr(start, it->second.find('/', start) - start);
 }
 
-// Restores an environment variable when it goes out of scope.
+// Sets an environment variable and restores it when it goes out of scope.
 class ScopedEnv {
   public:
     ScopedEnv(const char* name, const std::string& value) : name_(name) {
-        const char* old = ::getenv(name);
-        if (old != nullptr) old_ = old;
+        if (const char* old = ::getenv(name)) old_ = old;
         ::setenv(name, value.c_str(), 1);
     }
-    ~ScopedEnv() {
-        if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
+    ~ScopedEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
@@ -107,7 +104,6 @@ class StorageTest : public ::testing::Test {
             << funcs.getLastError().utf8();
     }
 
-    // A new bucket with a unique name.
     std::string newBucket(std::string_view prefix = "storage") {
         const std::string bucket = skrw::test::uniqueName(prefix);
         EXPECT_TRUE(funcs.createBucket(S(bucket))) << funcs.getLastError().utf8();
@@ -120,6 +116,10 @@ class StorageTest : public ::testing::Test {
         writeFile(file, content);
         EXPECT_TRUE(funcs.postObject(S(bucket), S(key), S(file), false))
             << key << ": " << funcs.getLastError().utf8();
+    }
+
+    bool list(const std::string& bucket) {
+        return funcs.getBucket(S(bucket), kNull, kNull, kNull, kNull);
     }
 
     // The requests the server received whose target names the bucket, in order.
@@ -135,13 +135,12 @@ class StorageTest : public ::testing::Test {
         return found;
     }
 
-    void expectRecord(const char* message, const char* code, const char* source) {
+    void expectRecord(const std::string& message, const std::string& code,
+                      const std::string& source) {
         EXPECT_EQ(funcs.getLastError().utf8(),
-                  std::string("MESSAGE: ") + message + "\nCODE: " + code + "\nSOURCE: " + source);
+                  "MESSAGE: " + message + "\nCODE: " + code + "\nSOURCE: " + source);
     }
-    void expectCleared() {
-        EXPECT_EQ(funcs.getLastError().utf8(), "MESSAGE: Success\nCODE: 0\nSOURCE: Initialization");
-    }
+    void expectCleared() { expectRecord("Success", "0", "Initialization"); }
     std::string property(const char* name, int index = 0) {
         return funcs.getBucketProperty(S(name), index).utf8();
     }
@@ -151,6 +150,15 @@ class StorageTest : public ::testing::Test {
 
   private:
     std::string savedFolder_;
+};
+
+// A storage test whose credentials were accepted before it starts.
+class SignedInTest : public StorageTest {
+  protected:
+    void SetUp() override {
+        StorageTest::SetUp();
+        authenticate();
+    }
 };
 
 }  // namespace storage_test
