@@ -1,6 +1,7 @@
-// The argument-count check of every registered function: refused counts answer "!!ERROR!!"
-// with the result's own locale and leave the storage object untouched; counts within the bounds
-// reach the storage operation.
+// The argument-count check of every registered function, read from the function table: refused
+// counts answer "!!ERROR!!" with the result's own locale and leave the storage object untouched
+// (SKRW_CreateBucket with a bucket and a region among them); counts within the bounds reach the
+// storage operation.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -71,21 +72,6 @@ TEST_F(CountCheck, CountsAtTheBoundsReachTheStorageOperation) {
             EXPECT_NE(lastError(), kMarkerError);
         }
     }
-}
-
-TEST_F(CountCheck, CreateBucketWithABucketAndARegionIsRefused) {
-    recordMarkerError();
-    const auto answer = call(SKRW_CreateBucket, kSKRW_CreateBucketId, {"bucket", "us-west-2"});
-    EXPECT_EQ(answer.text, "!!ERROR!!");
-    EXPECT_EQ(lastError(), kMarkerError);
-}
-
-TEST_F(CountCheck, GetLastErrorWithTwoArgumentsIsAnEightBitError) {
-    recordMarkerError();
-    const auto answer = call(SKRW_GetLastError, kSKRW_GetLastErrorId, {"text", "text"});
-    EXPECT_EQ(answer.text, "!!ERROR!!");
-    EXPECT_TRUE(answer.isEightBit());
-    EXPECT_EQ(answer.localeType, kOwnLocaleType);
 }
 
 TEST(WithoutStorage, StorageFunctionsAnswerErrorInsteadOfCrashing) {

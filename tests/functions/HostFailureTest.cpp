@@ -28,32 +28,43 @@ hostsim::Arguments argumentsFor(const ScriptFunctionEntry& entry) {
     return args;
 }
 
-TEST_F(HostFailure, OutOfMemoryMakingTheResultTextIsAnsweredAsCodeOne) {
-    for (const ScriptFunctionEntry& entry : ScriptFunctionTable()) {
-        SCOPED_TRACE(entry.name);
-        failHostOperation(HostOperation::TextConstructor, 1);
-        const Answer answer = call(entry.callback, entry.id, argumentsFor(entry));
-        skrw::test::stopHostFailures();
-        EXPECT_EQ(answer.hostError, 1);
-        EXPECT_FALSE(answer.set);
+TEST_F(HostFailure, EveryFunctionAnswersTheFailuresCodeAndSetsNoResult) {
+    const std::pair<HostOperation, std::int32_t> failures[] = {{HostOperation::TextConstructor, 1},
+                                                               {HostOperation::DataSetAsText, 2}};
+    for (const auto& [operation, code] : failures) {
+        for (const ScriptFunctionEntry& entry : ScriptFunctionTable()) {
+            SCOPED_TRACE(std::string(entry.name) + " with code " + std::to_string(code));
+            failHostOperation(operation, code);
+            const Answer answer = call(entry.callback, entry.id, argumentsFor(entry));
+            skrw::test::stopHostFailures();
+            EXPECT_EQ(answer.hostError, code);
+            EXPECT_FALSE(answer.set);
+        }
     }
 }
 
-TEST_F(HostFailure, AGeneralFailureSettingTheResultIsAnsweredAsCodeTwo) {
-    for (const ScriptFunctionEntry& entry : ScriptFunctionTable()) {
-        SCOPED_TRACE(entry.name);
-        failHostOperation(HostOperation::DataSetAsText, 2);
-        const Answer answer = call(entry.callback, entry.id, argumentsFor(entry));
+TEST_F(HostFailure, CountFailuresLogSwitchesAndTheEightBitLocaleAnswerTheFailuresCode) {
+    const struct {
+        HostOperation operation;
+        std::int32_t code;
+        ExtPluginType function;
+        std::initializer_list<std::string_view> args;
+    } rows[] = {
+        {HostOperation::DataSetAsText, 2, &SKRW_DeleteObject, {}},
+        {HostOperation::DataSetAsText, 2, &SKRW_LogSet, {}},
+        {HostOperation::DataSetAsText, 2, &SKRW_LogClear, {}},
+        {HostOperation::TextConstructor, 1, &SKRW_LogSet, {"0"}},
+        {HostOperation::LocaleConstructor, 1, &SKRW_Version, {}},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(i);
+        failHostOperation(rows[i].operation, rows[i].code);
+        const Answer answer = call(rows[i].function, 0, rows[i].args);
         skrw::test::stopHostFailures();
-        EXPECT_EQ(answer.hostError, 2);
+        EXPECT_EQ(answer.hostError, rows[i].code);
         EXPECT_FALSE(answer.set);
     }
-}
-
-TEST_F(HostFailure, ACountFailureThatCannotBeSetIsAnsweredAsTheHostError) {
-    failHostOperation(HostOperation::DataSetAsText, 2);
-    EXPECT_EQ(call(SKRW_DeleteObject, kSKRW_DeleteObjectId, {}).hostError, 2);
-    EXPECT_EQ(call(SKRW_LogSet, 0, {}).hostError, 2);
+    EXPECT_EQ(m_pl, nullptr);
 }
 
 TEST_F(HostFailure, AnArgumentThatCannotBeReadStopsBeforeTheStorageOperation) {
@@ -66,35 +77,11 @@ TEST_F(HostFailure, AnArgumentThatCannotBeReadStopsBeforeTheStorageOperation) {
     EXPECT_EQ(lastError(), kMarkerError);
 }
 
-TEST_F(HostFailure, OutOfMemoryForTheEightBitLocaleIsAnsweredAsCodeOne) {
-    failHostOperation(HostOperation::LocaleConstructor, 1);
-    const Answer answer = call(SKRW_Version, kSKRW_VersionId, {});
-    EXPECT_EQ(answer.hostError, 1);
-    EXPECT_FALSE(answer.set);
-}
-
 TEST_F(HostFailure, VersionCopyingItsArgumentFailsWithoutRecordingABadLetter) {
     recordMarkerError();
     failHostOperation(HostOperation::TextConstructor, 1);
     EXPECT_EQ(call(SKRW_Version, kSKRW_VersionId, {"x"}).hostError, 1);
     EXPECT_EQ(lastError(), kMarkerError);
-}
-
-TEST_F(HostFailure, TheLogSwitchFunctionsAnswerTheHostErrorToo) {
-    failHostOperation(HostOperation::DataSetAsText, 2);
-    EXPECT_EQ(call(SKRW_LogClear, 0, {}).hostError, 2);
-    failHostOperation(HostOperation::TextConstructor, 1);
-    EXPECT_EQ(call(SKRW_LogSet, 0, {"0"}).hostError, 1);
-    EXPECT_EQ(m_pl, nullptr);
-}
-
-TEST_F(HostFailure, AfterAFailureTheNextCallWorks) {
-    failHostOperation(HostOperation::DataSetAsText, 2);
-    EXPECT_EQ(call(SKRW_Debug, kSKRW_DebugId, {}).hostError, 2);
-    skrw::test::stopHostFailures();
-    const Answer answer = call(SKRW_Debug, kSKRW_DebugId, {});
-    EXPECT_EQ(answer.hostError, 0);
-    EXPECT_EQ(answer.text, "0");
 }
 
 }  // namespace
