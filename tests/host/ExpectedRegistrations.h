@@ -19,9 +19,6 @@ struct ExpectedFunction {
 
 inline constexpr std::uint32_t kFlags = 65281;
 
-inline constexpr std::string_view kTarget =
-    R"(<parameter type="target" label="Results" showinline="true"/>)";
-
 // clang-format off
 inline constexpr std::array<ExpectedFunction, 13> kExpectedFunctions{{
     {150, "SKRW_Version", 0, 1,

@@ -36,17 +36,9 @@ void __real__ZN7SKFuncsD1Ev(SKFuncs* self);
 void __real__ZN12PluginLoggerD1Ev(PluginLogger* self);
 void __real__ZN8platform11consoleLineESt17basic_string_viewIcSt11char_traitsIcEE(
     std::string_view text);
-std::int16_t __real_FM_ExprEnv_RegisterExternalFunctionEx(const fmx::QuadChar*, std::int16_t,
-                                                          const fmx::Text*, const fmx::Text*,
-                                                          const fmx::Text*, std::int16_t,
-                                                          std::int16_t, std::uint32_t,
-                                                          ExtPluginType, FM_ErrorSlot*);
-std::int16_t __real_FM_ExprEnv_RegisterScriptStep(const fmx::QuadChar*, std::int16_t,
-                                                  const fmx::Text*, const fmx::Text*,
-                                                  const fmx::Text*, std::uint32_t, ExtPluginType,
-                                                  FM_ErrorSlot*);
-std::int16_t __real_FM_ExprEnv_UnRegisterExternalFunction(const fmx::QuadChar*, std::int16_t,
-                                                          FM_ErrorSlot*);
+decltype(FM_ExprEnv_RegisterExternalFunctionEx) __real_FM_ExprEnv_RegisterExternalFunctionEx;
+decltype(FM_ExprEnv_RegisterScriptStep) __real_FM_ExprEnv_RegisterScriptStep;
+decltype(FM_ExprEnv_UnRegisterExternalFunction) __real_FM_ExprEnv_UnRegisterExternalFunction;
 
 void __wrap__ZN7SKFuncsC1Ev(SKFuncs* self) {
     gEvents.push_back("SKFuncs()");
@@ -173,6 +165,16 @@ TEST_F(HostLifecycleTest, StartupCreatesTheStorageObjectBetweenTheConsoleLines) 
     EXPECT_EQ(gRegistryAtFirstConsoleLine, 26u);
 }
 
+TEST_F(HostLifecycleTest, AfterARefusedStartupShutdownUnregistersButDeletesNothing) {
+    EXPECT_EQ(startup(49), -1);
+    EXPECT_TRUE(gEvents.empty());
+    EXPECT_TRUE(Registry::instance().log().empty());
+    shutdown();
+    EXPECT_TRUE(gEvents.empty());
+    EXPECT_EQ(m_objFuncs, nullptr);
+    EXPECT_EQ(countOf(Kind::UnregisterFunction), 61u);
+}
+
 TEST_F(HostLifecycleTest, ShutdownDeletesTheLoggerAfterTheStorageObject) {
     ASSERT_EQ(startup(), 57);
     switchLogOn();
@@ -181,13 +183,6 @@ TEST_F(HostLifecycleTest, ShutdownDeletesTheLoggerAfterTheStorageObject) {
     EXPECT_EQ(gEvents, (std::vector<std::string>{"~SKFuncs()", "~PluginLogger()"}));
     EXPECT_EQ(m_objFuncs, nullptr);
     EXPECT_EQ(m_pl, nullptr);
-}
-
-TEST_F(HostLifecycleTest, ShutdownWithoutStartupDeletesNothing) {
-    shutdown();
-    EXPECT_TRUE(gEvents.empty());
-    EXPECT_EQ(m_objFuncs, nullptr);
-    EXPECT_EQ(countOf(Kind::UnregisterFunction), 61u);
 }
 
 TEST_F(HostLifecycleTest, StartupWhileRunningReplacesTheEarlierObjects) {

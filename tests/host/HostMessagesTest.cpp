@@ -3,6 +3,8 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -19,18 +21,8 @@ using hostsim::PluginLoader;
 using hostsim::Registry;
 using Kind = hostsim::RegistryEntry::Kind;
 
-std::string utf8(const std::u16string& units) {
-    std::string out;
-    for (char16_t unit : units) out += unit < 0x80 ? static_cast<char>(unit) : '?';
-    return out;
-}
-
-std::vector<hostsim::RegistryEntry> entriesOf(Kind kind) {
-    std::vector<hostsim::RegistryEntry> result;
-    for (const auto& entry : Registry::instance().log()) {
-        if (entry.kind == kind) result.push_back(entry);
-    }
-    return result;
+std::string ascii(const std::u16string& units) {
+    return std::string(units.begin(), units.end());
 }
 
 // The exported call-record pointer of the loaded plug-in.
@@ -42,267 +34,144 @@ fmx::CallRecord* externCallPtr() {
     return pointer != nullptr ? *pointer : nullptr;
 }
 
-TEST(StartupVersionWindow, AcceptsFiftyThroughTwoHundredFiftyFive) {
-    for (std::int16_t version : {50, 57, 255}) {
+TEST(Startup, AcceptsVersionsFiftyToTwoHundredFiftyFiveAndOtherwiseRegistersNothing) {
+    for (const std::int16_t version : {50, 57, 255, 49, 0, 256, -1, -200, -32768, 32767}) {
+        SCOPED_TRACE(version);
+        const bool inWindow = version >= 50 && version <= 255;
         PluginLoader loader(pluginBundle());
-        EXPECT_EQ(loader.startup(version), 57) << "version " << version;
-        loader.shutdown();
+        EXPECT_EQ(loader.startup(version), inWindow ? 57 : -1);
+        EXPECT_EQ(Registry::instance().log().empty(), !inWindow);
+        if (inWindow) loader.shutdown();
     }
 }
 
-TEST(StartupVersionWindow, RefusesVersionsOutsideTheWindowWithMinusOne) {
-    for (std::int16_t version : {49, 0, 256, -1, -200, -32768, 32767}) {
-        PluginLoader loader(pluginBundle());
-        EXPECT_EQ(loader.startup(version), -1) << "version " << version;
-    }
-}
-
-TEST(StartupVersionWindow, RefusedStartupRegistersAndCreatesNothing) {
-    PluginLoader loader(pluginBundle());
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(loader.startup(49), -1);
-    const std::string console = testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(Registry::instance().log().empty());
-    EXPECT_EQ(console.find("About to init SKFuncs"), std::string::npos);
-}
-
-TEST(StartupConsole, WritesBothLinesInOrderAfterTheRegistrations) {
-    PluginLoader loader(pluginBundle());
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(loader.startup(57), 57);
-    const std::string console = testing::internal::GetCapturedStderr();
-    const auto first = console.find("About to init SKFuncs\n");
-    const auto second = console.find("Got to this point!\n");
-    ASSERT_NE(first, std::string::npos) << console;
-    ASSERT_NE(second, std::string::npos) << console;
-    EXPECT_LT(first, second);
-    loader.shutdown();
-}
-
-TEST(MessageDispatch, IgnoredSelectorsWriteNothingButStillSetTheRecordPointer) {
+TEST(MessageDispatch, EveryMessageSetsTheRecordPointerAndIgnoredOnesChangeNothing) {
     PluginLoader loader(pluginBundle());
     for (int selector : {1, 2, 3, 5, 6, 8, 9, 100, 255}) {
-        fmx::CallRecord record;
+        SCOPED_TRACE(selector);
+        fmx::CallRecord record, sent;
         std::memset(&record, 0xA5, sizeof record);
         record.selector = static_cast<std::uint8_t>(selector);
         record.interfaceVersion = 57;
-        fmx::CallRecord sent;
         std::memcpy(&sent, &record, sizeof record);
         loader.send(record);  // the loader fills in the bundle reference (34..41)
         const auto* before = reinterpret_cast<const unsigned char*>(&sent);
         const auto* after = reinterpret_cast<const unsigned char*>(&record);
-        EXPECT_EQ(std::memcmp(before, after, 34), 0) << "selector " << selector;
-        EXPECT_EQ(std::memcmp(before + 42, after + 42, sizeof record - 42), 0)
-            << "selector " << selector;
-        EXPECT_EQ(externCallPtr(), &record) << "selector " << selector;
+        EXPECT_EQ(std::memcmp(before, after, 34), 0);
+        EXPECT_EQ(std::memcmp(before + 42, after + 42, sizeof record - 42), 0);
+        EXPECT_EQ(externCallPtr(), &record);
     }
     EXPECT_TRUE(Registry::instance().log().empty());
-}
-
-TEST(MessageDispatch, EveryHandledMessageLeavesTheRecordPointerSet) {
-    PluginLoader loader(pluginBundle());
-    fmx::CallRecord record;
-    std::memset(&record, 0, sizeof record);
-    record.interfaceVersion = 57;
-    record.selector = fmx::CallRecord::kStartup;
-    loader.send(record);
-    EXPECT_EQ(record.result, 57);
-    EXPECT_EQ(externCallPtr(), &record);
-    record.selector = fmx::CallRecord::kShutdown;
-    loader.send(record);
-    EXPECT_EQ(externCallPtr(), &record);
-}
-
-TEST(GetStringMessage, LeavesTheResultFieldHoldingTheBufferAddress) {
-    PluginLoader loader(pluginBundle());
+    for (const std::uint8_t selector : {fmx::CallRecord::kStartup, fmx::CallRecord::kShutdown}) {
+        fmx::CallRecord record;
+        std::memset(&record, 0, sizeof record);
+        record.interfaceVersion = 57;
+        record.selector = selector;
+        loader.send(record);
+        EXPECT_EQ(externCallPtr(), &record);
+    }
     const hostsim::GetStringReply reply = loader.getString(150, 64);
     EXPECT_EQ(reply.resultField,
               static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(reply.buffer.data())));
 }
 
-TEST(GetStringMessage, AnswersTheHostStringsAndPrototypesOfTheBundle) {
-    PluginLoader loader(pluginBundle());
-    EXPECT_EQ(utf8(loader.getString(128, 1024).text), "Skerrow");
-    EXPECT_FALSE(loader.getString(129, 1024).text.empty());
-    EXPECT_EQ(utf8(loader.getString(131, 1024).text).rfind("SKRW", 0), 0u);
-    EXPECT_EQ(utf8(loader.getString(150, 1024).text).rfind("SKRW_Version(", 0), 0u);
-    // An id the table does not know leaves the buffer as it was.
-    const hostsim::GetStringReply missing = loader.getString(7, 16, u'#');
-    EXPECT_EQ(missing.buffer, std::vector<char16_t>(16, u'#'));
-}
-
-void expectFunctionRegistrations(const std::vector<hostsim::RegistryEntry>& functions,
-                                 const char* operation, bool described) {
-    ASSERT_EQ(functions.size(), kExpectedFunctions.size());
-    for (std::size_t i = 0; i < functions.size(); ++i) {
-        const auto& got = functions[i];
-        const auto& expected = kExpectedFunctions[i];
-        SCOPED_TRACE(std::string(expected.name));
-        EXPECT_EQ(got.operation, operation);
-        EXPECT_EQ(got.pluginId, "SKRW");
-        EXPECT_EQ(got.id, expected.id);
-        EXPECT_EQ(utf8(got.name), expected.name);
-        ASSERT_TRUE(got.prototype.has_value());
-        EXPECT_EQ(utf8(*got.prototype).rfind(std::string(expected.name) + "(", 0), 0u);
-        EXPECT_EQ(got.minArgs, expected.least);
-        EXPECT_EQ(got.maxArgs, expected.most);
-        EXPECT_EQ(got.flags, kFlags);
-        EXPECT_NE(got.callback, nullptr);
-        EXPECT_EQ(got.description.has_value(), described);
-        if (described) {
-            EXPECT_FALSE(got.description->empty());
-        }
-    }
-}
-
-TEST(Registration, VersionFiftyFiveRegistersFunctionsWithoutDescriptionsOrSteps) {
-    PluginLoader loader(pluginBundle());
-    ASSERT_EQ(loader.startup(55), 57);
-    EXPECT_EQ(Registry::instance().log().size(), 13u);
-    expectFunctionRegistrations(entriesOf(Kind::Function), "FM_ExprEnv_RegisterExternalFunction",
-                                false);
-    EXPECT_TRUE(entriesOf(Kind::Step).empty());
-    loader.shutdown();
-}
-
-TEST(Registration, VersionFiftySixRegistersFunctionsWithDescriptionsButNoSteps) {
-    PluginLoader loader(pluginBundle());
-    ASSERT_EQ(loader.startup(56), 57);
-    EXPECT_EQ(Registry::instance().log().size(), 13u);
-    expectFunctionRegistrations(entriesOf(Kind::Function), "FM_ExprEnv_RegisterExternalFunctionEx",
-                                true);
-    EXPECT_TRUE(entriesOf(Kind::Step).empty());
-    loader.shutdown();
-}
-
-TEST(Registration, VersionFiftySevenAlternatesFunctionsAndStepsInTableOrder) {
-    PluginLoader loader(pluginBundle());
-    ASSERT_EQ(loader.startup(57), 57);
-    const auto& log = Registry::instance().log();
-    ASSERT_EQ(log.size(), 26u);
-    for (std::size_t i = 0; i < kExpectedFunctions.size(); ++i) {
-        const auto& function = log[2 * i];
-        const auto& step = log[2 * i + 1];
-        const auto& expected = kExpectedFunctions[i];
-        SCOPED_TRACE(std::string(expected.name));
-        EXPECT_EQ(function.kind, Kind::Function);
-        EXPECT_EQ(step.kind, Kind::Step);
-        EXPECT_EQ(step.operation, "FM_ExprEnv_RegisterScriptStep");
-        EXPECT_EQ(step.pluginId, "SKRW");
-        EXPECT_EQ(step.id, expected.id);
-        EXPECT_EQ(step.name, function.name);
-        EXPECT_EQ(step.description, function.description);
-        EXPECT_EQ(step.flags, kFlags);
-        EXPECT_EQ(step.callback, function.callback);
-        EXPECT_FALSE(step.minArgs.has_value());
-    }
-    expectFunctionRegistrations(entriesOf(Kind::Function), "FM_ExprEnv_RegisterExternalFunctionEx",
-                                true);
-    loader.shutdown();
-}
-
-TEST(StepDefinitions, EachStepCarriesItsExactDefinition) {
-    PluginLoader loader(pluginBundle());
-    ASSERT_EQ(loader.startup(57), 57);
-    const auto steps = entriesOf(Kind::Step);
-    ASSERT_EQ(steps.size(), kExpectedFunctions.size());
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        const auto& expected = kExpectedFunctions[i];
-        SCOPED_TRACE(std::string(expected.name));
-        ASSERT_TRUE(steps[i].definition.has_value());
-        const std::string definition = utf8(*steps[i].definition);
-        EXPECT_EQ(definition, expected.definition);
-        EXPECT_EQ(definition.size(), expected.definitionLength);
-        if (!definition.empty()) {
-            EXPECT_EQ(definition.find(kTarget), std::string("<pluginstep>").size());
-        }
-    }
-    loader.shutdown();
-}
-
-std::vector<std::int16_t> unregisteredIds(Kind kind) {
-    std::vector<std::int16_t> ids;
-    for (const auto& entry : entriesOf(kind)) {
-        EXPECT_EQ(entry.pluginId, "SKRW");
-        ids.push_back(entry.id);
-    }
-    return ids;
-}
-
-std::vector<std::int16_t> fullRange() {
-    std::vector<std::int16_t> ids;
-    for (std::int16_t id = 150; id <= 210; ++id) ids.push_back(id);
-    return ids;
-}
-
-// Index in the log of the first entry of `kind`, or the log's size.
-std::size_t firstOf(Kind kind) {
-    const auto& log = Registry::instance().log();
-    for (std::size_t i = 0; i < log.size(); ++i) {
-        if (log[i].kind == kind) return i;
-    }
-    return log.size();
-}
-
-std::size_t lastOf(Kind kind) {
-    const auto& log = Registry::instance().log();
-    std::size_t last = 0;
-    for (std::size_t i = 0; i < log.size(); ++i) {
-        if (log[i].kind == kind) last = i;
-    }
-    return last;
-}
-
-TEST(Shutdown, VersionFiftySevenUnregistersEveryFunctionIdThenEveryStepId) {
-    PluginLoader loader(pluginBundle());
-    ASSERT_EQ(loader.startup(57), 57);
-    loader.shutdown();
-    EXPECT_EQ(unregisteredIds(Kind::UnregisterFunction), fullRange());
-    EXPECT_EQ(unregisteredIds(Kind::UnregisterStep), fullRange());
-    EXPECT_LT(lastOf(Kind::UnregisterFunction), firstOf(Kind::UnregisterStep));
-    for (const auto& expected : kExpectedFunctions) {
-        const std::u16string name(expected.name.begin(), expected.name.end());
-        EXPECT_EQ(Registry::instance().find(Kind::Function, name), nullptr);
-        EXPECT_EQ(Registry::instance().find(Kind::Step, name), nullptr);
-    }
-}
-
-TEST(Shutdown, VersionFiftySixUnregistersFunctionIdsOnly) {
-    PluginLoader loader(pluginBundle());
-    ASSERT_EQ(loader.startup(56), 57);
-    loader.shutdown();
-    EXPECT_EQ(unregisteredIds(Kind::UnregisterFunction), fullRange());
-    EXPECT_TRUE(unregisteredIds(Kind::UnregisterStep).empty());
-}
-
-TEST(Shutdown, WithoutStartupUnregistersTheSameIds) {
-    {
+TEST(Registration, FunctionsInTableOrderWithDescriptionsFromFiftySixAndStepsFromFiftySeven) {
+    const struct {
+        std::int16_t version;
+        const char* operation;
+        bool described, steps;
+    } rows[] = {
+        {55, "FM_ExprEnv_RegisterExternalFunction", false, false},
+        {56, "FM_ExprEnv_RegisterExternalFunctionEx", true, false},
+        {57, "FM_ExprEnv_RegisterExternalFunctionEx", true, true},
+    };
+    for (const auto& row : rows) {
         PluginLoader loader(pluginBundle());
-        loader.shutdown();  // version 57: nothing was started
-        EXPECT_EQ(unregisteredIds(Kind::UnregisterFunction), fullRange());
-        EXPECT_EQ(unregisteredIds(Kind::UnregisterStep), fullRange());
-        EXPECT_TRUE(entriesOf(Kind::Function).empty());
+        ASSERT_EQ(loader.startup(row.version), 57);
+        const auto& log = Registry::instance().log();
+        const std::size_t stride = row.steps ? 2 : 1;
+        ASSERT_EQ(log.size(), stride * kExpectedFunctions.size());
+        for (std::size_t i = 0; i < kExpectedFunctions.size(); ++i) {
+            const auto& got = log[stride * i];
+            const auto& expected = kExpectedFunctions[i];
+            SCOPED_TRACE(std::string(expected.name) + " at " + std::to_string(row.version));
+            EXPECT_EQ(got.kind, Kind::Function);
+            EXPECT_EQ(got.operation, row.operation);
+            EXPECT_EQ(got.pluginId, "SKRW");
+            EXPECT_EQ(got.id, expected.id);
+            EXPECT_EQ(ascii(got.name), expected.name);
+            ASSERT_TRUE(got.prototype.has_value());
+            EXPECT_EQ(ascii(*got.prototype).rfind(std::string(expected.name) + "(", 0), 0u);
+            EXPECT_EQ(got.minArgs, expected.least);
+            EXPECT_EQ(got.maxArgs, expected.most);
+            EXPECT_EQ(got.flags, kFlags);
+            EXPECT_NE(got.callback, nullptr);
+            EXPECT_EQ(got.description.has_value(), row.described);
+            if (row.described) {
+                EXPECT_FALSE(got.description->empty());
+            }
+            if (!row.steps) continue;
+            const auto& step = log[stride * i + 1];
+            EXPECT_EQ(step.kind, Kind::Step);
+            EXPECT_EQ(step.operation, "FM_ExprEnv_RegisterScriptStep");
+            EXPECT_EQ(step.pluginId, "SKRW");
+            EXPECT_EQ(step.id, expected.id);
+            EXPECT_EQ(step.name, got.name);
+            EXPECT_EQ(step.description, got.description);
+            EXPECT_EQ(step.flags, kFlags);
+            EXPECT_EQ(step.callback, got.callback);
+            EXPECT_FALSE(step.minArgs.has_value());
+            ASSERT_TRUE(step.definition.has_value());
+            EXPECT_EQ(ascii(*step.definition), expected.definition);
+            EXPECT_EQ(step.definition->size(), expected.definitionLength);
+        }
+        loader.shutdown();
     }
-    {
+}
+
+TEST(Shutdown, UnregistersEveryIdFrom150To210FunctionsThenStepsWithOrWithoutStartup) {
+    std::vector<std::int16_t> everyId;
+    for (std::int16_t id = 150; id <= 210; ++id) everyId.push_back(id);
+    const struct {
+        std::int16_t startupVersion;  // 0: no start-up
+        std::int16_t shutdownVersion;
+    } rows[] = {{57, 57}, {56, 56}, {0, 57}, {0, 56}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.startupVersion) + "/" +
+                     std::to_string(row.shutdownVersion));
         PluginLoader loader(pluginBundle());
+        if (row.startupVersion != 0) {
+            ASSERT_EQ(loader.startup(row.startupVersion), 57);
+        }
         fmx::CallRecord record;
         std::memset(&record, 0, sizeof record);
-        record.interfaceVersion = 56;
+        record.interfaceVersion = row.shutdownVersion;
         record.selector = fmx::CallRecord::kShutdown;
         loader.send(record);
-        EXPECT_EQ(unregisteredIds(Kind::UnregisterFunction), fullRange());
-        EXPECT_TRUE(unregisteredIds(Kind::UnregisterStep).empty());
+        std::vector<std::int16_t> functions, steps;
+        std::size_t lastFunction = 0, firstStep = SIZE_MAX;
+        const auto& log = Registry::instance().log();
+        for (std::size_t i = 0; i < log.size(); ++i) {
+            if (log[i].kind == Kind::UnregisterFunction) {
+                functions.push_back(log[i].id);
+                lastFunction = i;
+            } else if (log[i].kind == Kind::UnregisterStep) {
+                steps.push_back(log[i].id);
+                firstStep = std::min(firstStep, i);
+            }
+            if (log[i].kind == Kind::UnregisterFunction || log[i].kind == Kind::UnregisterStep) {
+                EXPECT_EQ(log[i].pluginId, "SKRW");
+            }
+        }
+        EXPECT_EQ(functions, everyId);
+        EXPECT_EQ(steps, row.shutdownVersion >= 57 ? everyId : std::vector<std::int16_t>{});
+        EXPECT_LT(lastFunction, firstStep);
+        for (const auto& expected : kExpectedFunctions) {
+            const std::u16string name(expected.name.begin(), expected.name.end());
+            EXPECT_EQ(Registry::instance().find(Kind::Function, name), nullptr);
+            EXPECT_EQ(Registry::instance().find(Kind::Step, name), nullptr);
+        }
     }
-}
-
-TEST(Shutdown, AStartupAfterShutdownWorksAgain) {
-    PluginLoader loader(pluginBundle());
-    ASSERT_EQ(loader.startup(57), 57);
-    loader.shutdown();
-    ASSERT_EQ(loader.startup(57), 57);
-    EXPECT_NE(Registry::instance().find(Kind::Function, u"SKRW_Debug"), nullptr);
-    loader.shutdown();
-    EXPECT_EQ(Registry::instance().find(Kind::Function, u"SKRW_Debug"), nullptr);
 }
 
 }  // namespace

@@ -27,6 +27,13 @@ std::string pluginLibrary() {
     return pluginBundle() + "/SKRW.so";
 }
 
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
 TestBundle::TestBundle(const std::string& stringsTable) : bundle_(dir_.path() + "/Test.bundle") {
     const fs::path strings = fs::path(bundle_) / "Resources" / "en.lproj";
     fs::create_directories(strings);
@@ -35,13 +42,6 @@ TestBundle::TestBundle(const std::string& stringsTable) : bundle_(dir_.path() + 
 }
 
 namespace {
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 std::vector<std::string> environmentWith(const std::map<std::string, std::string>& changes) {
     std::vector<std::string> result;
@@ -110,11 +110,10 @@ class LineParser {
     JsonObject object() {
         JsonObject result;
         expect('{');
-        skipBlanks();
-        if (peek() == '}') return ++i_, result;
-        for (;;) {
+        for (skipBlanks(); peek() != '}'; skipBlanks()) {
+            if (!result.empty()) expect(',');
             skipBlanks();
-            std::string name = string();
+            const std::string name = string();
             skipBlanks();
             expect(':');
             skipBlanks();
@@ -123,14 +122,8 @@ class LineParser {
             } else {
                 result[name] = integer();
             }
-            skipBlanks();
-            if (peek() == ',') {
-                ++i_;
-                continue;
-            }
-            expect('}');
-            return result;
         }
+        return result;
     }
 
   private:
@@ -150,72 +143,34 @@ class LineParser {
         if (i_ == start) fail();
         return std::stoll(s_.substr(start, i_ - start));
     }
-    static void appendUtf8(std::string& out, unsigned code) {
-        if (code < 0x80) {
-            out += static_cast<char>(code);
-        } else if (code < 0x800) {
-            out += static_cast<char>(0xC0 | (code >> 6));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            out += static_cast<char>(0xE0 | (code >> 12));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (code >> 18));
-            out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        }
-    }
-    unsigned hex4() {
-        if (i_ + 4 > s_.size()) fail();
-        const unsigned value = static_cast<unsigned>(std::stoul(s_.substr(i_, 4), nullptr, 16));
-        i_ += 4;
-        return value;
-    }
+    // pluginhost escapes quote, backslash, line feed, return and tab by letter, other control
+    // characters as \u00XX, and writes every other character as UTF-8.
     std::string string() {
         expect('"');
         std::string out;
-        for (;;) {
-            const char c = peek();
+        for (char c = peek(); c != '"'; c = peek()) {
             if (c == '\0') fail();
             ++i_;
-            if (c == '"') return out;
             if (c != '\\') {
                 out += c;
                 continue;
             }
             const char e = peek();
             ++i_;
-            switch (e) {
-                case 'n':
-                    out += '\n';
-                    break;
-                case 't':
-                    out += '\t';
-                    break;
-                case 'r':
-                    out += '\r';
-                    break;
-                case 'b':
-                    out += '\b';
-                    break;
-                case 'f':
-                    out += '\f';
-                    break;
-                case 'u': {
-                    unsigned code = hex4();
-                    if (code >= 0xD800 && code < 0xDC00 && s_.compare(i_, 2, "\\u") == 0) {
-                        i_ += 2;
-                        code = 0x10000 + ((code - 0xD800) << 10) + (hex4() - 0xDC00);
-                    }
-                    appendUtf8(out, code);
-                    break;
-                }
-                default:
-                    out += e;
+            if (e == 'u') {
+                if (i_ + 4 > s_.size()) fail();
+                const unsigned code = std::stoul(s_.substr(i_, 4), nullptr, 16);
+                if (code >= 0x80) fail();
+                out += static_cast<char>(code);
+                i_ += 4;
+            } else {
+                const std::string_view letters = "nrt", controls = "\n\r\t";
+                const auto at = letters.find(e);
+                out += at == std::string_view::npos ? e : controls[at];
             }
         }
+        ++i_;
+        return out;
     }
 
     const std::string& s_;

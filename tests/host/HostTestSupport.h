@@ -17,6 +17,9 @@ std::string pluginhostProgram();
 // The plug-in library inside the built bundle.
 std::string pluginLibrary();
 
+// The whole content of a file ("" when it cannot be read).
+std::string readFile(const std::string& path);
+
 // A bundle folder <temp>/Test.bundle holding its own copy of the plug-in's
 // library and the given SKRWStrings.strings text; removed with the object.
 class TestBundle {

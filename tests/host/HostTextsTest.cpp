@@ -32,23 +32,18 @@ class HostTextsTest : public testing::Test {
     fmx::CallRecord record_;
 };
 
-TEST_F(HostTextsTest, IdsWithoutAStepDefinitionGiveTheEmptyText) {
-    for (std::int16_t id : {0, 149, 151, 152, 199, 210, 211, -1}) {
+TEST_F(HostTextsTest, ADefinitionReplacesWhatTheTextHeldAndOtherIdsLeaveItEmpty) {
+    for (std::int16_t id : {205, 0, 149, 151, 152, 199, 210, 211, -1}) {
         fmx::TextUniquePtr text;
         text->Assign("left over");
         GetXMLDefinition(id, text);
-        EXPECT_TRUE(hostsim::unitsOf(*text).empty()) << "id " << id;
+        EXPECT_EQ(hostsim::unitsOf(*text),
+                  id != 205 ? u""
+                            : u"<pluginstep><parameter type=\"target\" label=\"Results\" "
+                              u"showinline=\"true\"/><parameter type=\"calc\" showinline=\"true\" "
+                              u"label=\"Folder ID\" datatype=\"Text\" ID=\"0\"/></pluginstep>")
+            << "id " << id;
     }
-}
-
-TEST_F(HostTextsTest, ADefinitionReplacesWhatTheTextHeld) {
-    fmx::TextUniquePtr text;
-    text->Assign("left over");
-    GetXMLDefinition(205, text);
-    EXPECT_EQ(hostsim::unitsOf(*text),
-              u"<pluginstep><parameter type=\"target\" label=\"Results\" showinline=\"true\"/>"
-              u"<parameter type=\"calc\" showinline=\"true\" label=\"Folder ID\" "
-              u"datatype=\"Text\" ID=\"0\"/></pluginstep>");
 }
 
 TEST_F(HostTextsTest, TheTextVariantFillsAndCutsAHostText) {
@@ -61,28 +56,22 @@ TEST_F(HostTextsTest, TheTextVariantFillsAndCutsAHostText) {
     EXPECT_TRUE(hostsim::unitsOf(*missing).empty());
 }
 
-TEST_F(HostTextsTest, WithoutACallRecordNothingIsFound) {
-    gFMX_ExternCallPtr = nullptr;
+TEST_F(HostTextsTest, NothingIsWrittenWithoutACallRecordABufferOrAPositiveCapacity) {
     std::vector<char16_t> buffer(16, u'#');
+    EXPECT_EQ(Sub_OSXLoadString(150, nullptr, 1024), 0u);
+    EXPECT_EQ(Do_GetString(150, 0, 1024, nullptr), 0u);
+    EXPECT_EQ(Do_GetString(128, 0, -5, buffer.data()), 0u);
+    EXPECT_EQ(buffer, std::vector<char16_t>(16, u'#'));
+    std::vector<char16_t> large(4096, u'#');
+    EXPECT_EQ(Sub_OSXLoadString(128, large.data(), 4096), 7u);
+    EXPECT_EQ(std::u16string(large.data()), u"Skerrow");
+
+    gFMX_ExternCallPtr = nullptr;
     EXPECT_EQ(Sub_OSXLoadString(150, buffer.data(), 16), 0u);
     EXPECT_EQ(buffer, std::vector<char16_t>(16, u'#'));
     fmx::TextUniquePtr name;
     Do_GetString(150, name, true);
     EXPECT_TRUE(hostsim::unitsOf(*name).empty());
-}
-
-TEST_F(HostTextsTest, ANullBufferIsNeverWritten) {
-    EXPECT_EQ(Sub_OSXLoadString(150, nullptr, 1024), 0u);
-    EXPECT_EQ(Do_GetString(150, 0, 1024, nullptr), 0u);
-}
-
-TEST_F(HostTextsTest, NegativeAndHugeCapacities) {
-    std::vector<char16_t> buffer(4, u'#');
-    EXPECT_EQ(Do_GetString(128, 0, -5, buffer.data()), 0u);
-    EXPECT_EQ(buffer, std::vector<char16_t>(4, u'#'));
-    std::vector<char16_t> large(4096, u'#');
-    EXPECT_EQ(Sub_OSXLoadString(128, large.data(), 4096), 7u);
-    EXPECT_EQ(std::u16string(large.data()), u"Skerrow");
 }
 
 }  // namespace

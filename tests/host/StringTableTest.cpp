@@ -43,23 +43,24 @@ class StringTableTest : public testing::Test {
 
 constexpr char16_t kFill = u'#';
 
-TEST_F(StringTableTest, CapacityOneOrNoBufferWritesNothing) {
-    const auto reply = loader_.getString(3, 1, kFill);
-    EXPECT_EQ(reply.buffer, std::vector<char16_t>(1, kFill));
-    // Capacity 0 hands over no buffer at all; the plug-in must not touch it.
-    EXPECT_TRUE(loader_.getString(3, 0, kFill).buffer.empty());
-}
-
-TEST_F(StringTableTest, CapacityTwoTakesOnlyTheEmptyText) {
-    const auto empty = loader_.getString(3, 2, kFill);
-    EXPECT_EQ(empty.buffer, (std::vector<char16_t>{0, kFill}));
-    const auto oneUnit = loader_.getString(4, 2, kFill);
-    EXPECT_EQ(oneUnit.buffer, std::vector<char16_t>(2, kFill));
-}
-
-TEST_F(StringTableTest, CapacityThreeTakesOneUnit) {
-    const auto reply = loader_.getString(4, 3, kFill);
-    EXPECT_EQ(reply.buffer, (std::vector<char16_t>{u'x', 0, kFill}));
+TEST_F(StringTableTest, ATextIsCopiedWithItsZeroOnlyWhenBothFitAndMissingKeysWriteNothing) {
+    const struct {
+        std::uint8_t id;
+        std::int32_t capacity;
+        std::vector<char16_t> buffer;
+    } rows[] = {
+        {3, 0, {}},  // no buffer at all
+        {3, 1, {kFill}},
+        {3, 2, {0, kFill}},
+        {4, 2, {kFill, kFill}},
+        {4, 3, {u'x', 0, kFill}},
+        {5, 4, std::vector<char16_t>(4, kFill)},
+        {0, 4, std::vector<char16_t>(4, kFill)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.id) + " in " + std::to_string(row.capacity));
+        EXPECT_EQ(loader_.getString(row.id, row.capacity, kFill).buffer, row.buffer);
+    }
 }
 
 TEST_F(StringTableTest, Capacity1024CopiesTextsOfUpTo1022Units) {
@@ -70,70 +71,40 @@ TEST_F(StringTableTest, Capacity1024CopiesTextsOfUpTo1022Units) {
     EXPECT_EQ(fits.buffer[1022], 0);
     EXPECT_EQ(fits.buffer[1023], kFill);
 
-    const auto tooLong = loader_.getString(2, 1024, kFill);
-    EXPECT_EQ(tooLong.buffer, std::vector<char16_t>(1024, kFill));
-    // One unit more of room and it fits.
+    EXPECT_EQ(loader_.getString(2, 1024, kFill).buffer, std::vector<char16_t>(1024, kFill));
     EXPECT_EQ(loader_.getString(2, 1025, kFill).text.size(), 1023u);
 }
 
-TEST_F(StringTableTest, MissingKeyLeavesTheBufferAsItWas) {
-    EXPECT_EQ(loader_.getString(5, 8, kFill).buffer, std::vector<char16_t>(8, kFill));
-    EXPECT_EQ(loader_.getString(0, 8, kFill).buffer, std::vector<char16_t>(8, kFill));
-}
-
-TEST_F(StringTableTest, KeysAreTheDecimalIdWithoutPadding) {
+TEST_F(StringTableTest, KeysAreTheDecimalIdWithoutPaddingWhateverTheSecondParameter) {
     EXPECT_EQ(loader_.getString(7, 16).text, u"seven");
     EXPECT_EQ(loader_.getString(150, 16).text, u"A(b(c)");
-}
-
-TEST_F(StringTableTest, TheSecondParameterDoesNotMatter) {
     EXPECT_EQ(loader_.getString(7, 16, 0, 0xFFFFFFFFFFFFFFFFull).text, u"seven");
 }
 
-const hostsim::RegistryEntry* registered(std::int16_t id) {
-    for (const auto& entry : Registry::instance().log()) {
-        if (entry.kind == Kind::Function && entry.id == id) return &entry;
-    }
-    return nullptr;
-}
-
-TEST_F(StringTableTest, NamesAreCutBeforeTheFirstParenthesis) {
-    ASSERT_EQ(loader_.startup(57), 57);
-    const auto* several = registered(150);
-    ASSERT_NE(several, nullptr);
-    EXPECT_EQ(several->name, u"A");
-    EXPECT_EQ(several->prototype, u"A(b(c)");
-    EXPECT_EQ(several->description, u"description of 150");
-
-    const auto* leading = registered(153);
-    ASSERT_NE(leading, nullptr);
-    EXPECT_EQ(leading->name, u"");
-    EXPECT_EQ(leading->prototype, u"(starts with a parenthesis");
-
-    const auto* spaced = registered(201);
-    ASSERT_NE(spaced, nullptr);
-    EXPECT_EQ(spaced->name, u"Spaced ");
-    EXPECT_EQ(spaced->prototype, u"Spaced (x)");
-    loader_.shutdown();
-}
-
-TEST_F(StringTableTest, ANameWithoutParenthesisStaysWhole) {
-    ASSERT_EQ(loader_.startup(57), 57);
-    const auto* entry = registered(200);
-    ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(entry->name, u"NoParenthesis");
-    EXPECT_EQ(entry->prototype, u"NoParenthesis");
-    loader_.shutdown();
-}
-
-TEST_F(StringTableTest, MissingTextsRegisterEmptyAndTheSequenceGoesOn) {
+TEST_F(StringTableTest, NamesAreCutBeforeTheFirstParenthesisAndMissingTextsRegisterEmpty) {
     ASSERT_EQ(loader_.startup(57), 57);
     EXPECT_EQ(Registry::instance().log().size(), 26u);
-    const auto* missing = registered(202);
-    ASSERT_NE(missing, nullptr);
-    EXPECT_EQ(missing->name, u"");
-    EXPECT_EQ(missing->prototype, u"");
-    EXPECT_EQ(missing->description, u"");
+    const struct {
+        std::int16_t id;
+        std::u16string name, prototype, description;
+    } rows[] = {
+        {150, u"A", u"A(b(c)", u"description of 150"},
+        {153, u"", u"(starts with a parenthesis", u""},
+        {200, u"NoParenthesis", u"NoParenthesis", u""},
+        {201, u"Spaced ", u"Spaced (x)", u"description of 201"},
+        {202, u"", u"", u""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.id);
+        const hostsim::RegistryEntry* entry = nullptr;
+        for (const auto& logged : Registry::instance().log()) {
+            if (logged.kind == Kind::Function && logged.id == row.id) entry = &logged;
+        }
+        ASSERT_NE(entry, nullptr);
+        EXPECT_EQ(entry->name, row.name);
+        EXPECT_EQ(entry->prototype, row.prototype);
+        EXPECT_EQ(entry->description, row.description);
+    }
     loader_.shutdown();
 }
 
