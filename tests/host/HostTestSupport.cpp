@@ -41,64 +41,27 @@ TestBundle::TestBundle(const std::string& stringsTable) : bundle_(dir_.path() + 
     std::ofstream(strings / "SKRWStrings.strings", std::ios::binary) << stringsTable;
 }
 
-namespace {
-
-std::vector<std::string> environmentWith(const std::map<std::string, std::string>& changes) {
-    std::vector<std::string> result;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string variable(*entry);
-        const std::string name = variable.substr(0, variable.find('='));
-        if (changes.count(name) == 0) result.push_back(variable);
-    }
-    for (const auto& [name, value] : changes) {
-        if (!value.empty()) result.push_back(name + "=" + value);
-    }
-    return result;
-}
-
-std::vector<char*> pointers(std::vector<std::string>& texts) {
-    std::vector<char*> result;
-    for (std::string& text : texts) result.push_back(text.data());
-    result.push_back(nullptr);
-    return result;
-}
-
-}  // namespace
-
-ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
-                         const std::map<std::string, std::string>& environment,
-                         const std::string& input) {
+ProcessResult runProcess(const std::string& program, std::vector<std::string> arguments) {
     skrw::test::TempDir files;
-    const std::string inPath = files.path() + "/in", outPath = files.path() + "/out",
-                      errPath = files.path() + "/err";
-    std::ofstream(inPath, std::ios::binary) << input;
-
+    const std::string outPath = files.path() + "/out", errPath = files.path() + "/err";
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, inPath.c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    std::vector<std::string> argv{program};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    std::vector<std::string> envp = environmentWith(environment);
-    std::vector<char*> argvPointers = pointers(argv), envPointers = pointers(envp);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT, 0600);
+    arguments.insert(arguments.begin(), program);
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
 
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argvPointers.data(),
-                                    envPointers.data());
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) throw std::runtime_error("cannot start " + program);
-
     int status = 0;
     while (waitpid(pid, &status, 0) < 0) {
     }
-    ProcessResult result;
-    result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = readFile(outPath);
-    result.err = readFile(errPath);
-    return result;
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(outPath), readFile(errPath)};
 }
 
 namespace {

@@ -38,12 +38,9 @@ struct ProcessResult {
     std::string err;
 };
 
-// Runs `program` with `arguments`, the environment of this process changed by
-// `environment` (an empty value removes the variable) and `input` on standard
-// input.
-ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
-                         const std::map<std::string, std::string>& environment = {},
-                         const std::string& input = {});
+// Runs `program` with `arguments` in this process's environment, with nothing
+// on standard input.
+ProcessResult runProcess(const std::string& program, std::vector<std::string> arguments);
 
 // One flat JSON object of pluginhost's output: strings and integers.
 using JsonValue = std::variant<std::string, long long>;

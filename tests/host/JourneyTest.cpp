@@ -44,14 +44,16 @@ class JourneyTest : public testing::Test {
 
     // Runs the calculations in one pluginhost session and checks each answer.
     void runAndCheck(const std::vector<std::string>& options, const std::vector<Expected>& steps) {
-        std::vector<std::string> arguments = options;
+        std::vector<std::string> arguments = {"-u",
+                                              "AWS_ENDPOINT_URL",
+                                              "AWS_ENDPOINT_URL_S3=" + skrw::test::serverEndpoint(),
+                                              "SKRW_AWS_RETRY_BASE_DELAY_MS=1",
+                                              "HOME=" + temp_.path() + "/home",
+                                              pluginhostProgram()};
+        arguments.insert(arguments.end(), options.begin(), options.end());
         arguments.push_back(pluginBundle());
         for (const Expected& step : steps) arguments.push_back(step.calculation);
-        const ProcessResult run = runProcess(pluginhostProgram(), arguments,
-                                             {{"AWS_ENDPOINT_URL_S3", skrw::test::serverEndpoint()},
-                                              {"AWS_ENDPOINT_URL", ""},
-                                              {"SKRW_AWS_RETRY_BASE_DELAY_MS", "1"},
-                                              {"HOME", temp_.path() + "/home"}});
+        const ProcessResult run = runProcess("/usr/bin/env", arguments);
         ASSERT_EQ(run.exitStatus, 0) << run.out << run.err;
         const auto lines = parseJsonLines(run.out);
         ASSERT_EQ(lines.size(), steps.size()) << run.out;
