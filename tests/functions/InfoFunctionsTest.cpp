@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "ScriptCall.h"
 #include "StorageFixture.h"
@@ -29,29 +30,23 @@ hostsim::Arguments numberArgument(long double value) {
 class InfoFunctions : public skrw::test::WithStorage {};
 
 TEST_F(InfoFunctions, VersionFormIsChosenByTheFirstLetterOfTheOnlyArgument) {
-    const std::pair<hostsim::Arguments, const char*> rows[] = {
-        {texts({}), "Skerrow 1.0.0.0"},
-        {texts({""}), "Skerrow 1.0.0.0"},
-        {texts({"x", "y"}), "Skerrow 1.0.0.0"},
-        {texts({"s", "s", "s"}), "Skerrow 1.0.0.0"},
-        {texts({"Long"}), "Skerrow 1.0.0.0"},
-        {texts({"l"}), "Skerrow 1.0.0.0"},
-        {texts({"L"}), "Skerrow 1.0.0.0"},
-        {texts({"lemon"}), "Skerrow 1.0.0.0"},
-        {texts({"Short"}), "1.0.0.0"},
-        {texts({"s"}), "1.0.0.0"},
-        {texts({"S"}), "1.0.0.0"},
-        {texts({"sLong"}), "1.0.0.0"},
-    };
-    for (const auto& [args, text] : rows) {
-        recordMarkerError();
-        const Answer answer = call(SKRW_Version, kSKRW_VersionId, args);
-        EXPECT_EQ(answer.hostError, 0);
-        EXPECT_EQ(answer.text, text);
-        EXPECT_TRUE(answer.isEightBit());
-        EXPECT_EQ(answer.localeType, 1);
-        EXPECT_EQ(answer.dataType, 1);
-        EXPECT_EQ(lastError(), kMarkerError);
+    const std::vector<hostsim::Arguments> longForm = {
+        texts({}),       texts({""}),  texts({"x", "y"}), texts({"s", "s", "s"}),
+        texts({"Long"}), texts({"l"}), texts({"L"}),      texts({"lemon"})};
+    const std::vector<hostsim::Arguments> shortForm = {texts({"Short"}), texts({"s"}), texts({"S"}),
+                                                       texts({"sLong"})};
+    for (const auto& [form, text] :
+         {std::pair{&longForm, "Skerrow 1.0.0.0"}, {&shortForm, "1.0.0.0"}}) {
+        for (const hostsim::Arguments& args : *form) {
+            recordMarkerError();
+            const Answer answer = call(SKRW_Version, kSKRW_VersionId, args);
+            EXPECT_EQ(answer.hostError, 0);
+            EXPECT_EQ(answer.text, text);
+            EXPECT_TRUE(answer.isEightBit());
+            EXPECT_EQ(answer.localeType, 1);
+            EXPECT_EQ(answer.dataType, 1);
+            EXPECT_EQ(lastError(), kMarkerError);
+        }
     }
 }
 

@@ -28,13 +28,7 @@ class StorageFunctions : public skrw::test::WithStorage {
   protected:
     void SetUp() override {
         skrw::test::useServerEndpoint();
-        savedFolder_ = std::filesystem::current_path();
         WithStorage::SetUp();
-    }
-    void TearDown() override {
-        // A download makes its destination folder the current folder; leave it first.
-        std::filesystem::current_path(savedFolder_);
-        WithStorage::TearDown();
     }
 
     Answer useServerCredentials() {
@@ -81,7 +75,6 @@ class StorageFunctions : public skrw::test::WithStorage {
     skrw::test::TempDir files_;
 
   private:
-    std::filesystem::path savedFolder_;
     int uploads_ = 0;
 };
 
