@@ -130,7 +130,11 @@ void checkPaths(const String& path) {
     SKRW_FUZZ_CHECK(text.find("//") == std::string::npos);
     SKRW_FUZZ_CHECK(text.find("/./") == std::string::npos);
     if (text.size() > 1) SKRW_FUZZ_CHECK(text.back() != '/');
-    SKRW_FUZZ_CHECK(standard.stringByStandardizingPath() == standard);
+    // Standardizing again changes nothing, except where removing "." left a
+    // leading "~" ("./~" gives "~"), which a second pass expands.
+    if (text.empty() || text[0] != '~') {
+        SKRW_FUZZ_CHECK(standard.stringByStandardizingPath() == standard);
+    }
 
     const String parent = path.stringByDeletingLastPathComponent();
     SKRW_FUZZ_CHECK(isValid(parent));
