@@ -22,7 +22,6 @@
 #include <curl/curl.h>
 #include <openssl/evp.h>
 #include <openssl/hmac.h>
-
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -140,6 +139,12 @@ static int request(const char* method, const char* path, const char* query, cons
     headers = curl_slist_append(headers, "Expect:");
     if (extra != NULL) headers = curl_slist_append(headers, extra);
 
+    FILE* out = NULL;
+    if (into != NULL && (out = fopen(into, "wb")) == NULL) {
+        curl_slist_free_all(headers);
+        free(body);
+        return -1;
+    }
     CURL* curl = curl_easy_init();
     curl_easy_setopt(curl, CURLOPT_URL, url);
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
@@ -150,11 +155,8 @@ static int request(const char* method, const char* path, const char* query, cons
         curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, (curl_off_t)body_size);
     }
     if (strcmp(method, "DELETE") == 0) curl_easy_setopt(curl, CURLOPT_NOBODY, 0L);
-    FILE* out = NULL;
     struct Memory memory = {NULL, 0};
-    if (into != NULL) {
-        out = fopen(into, "wb");
-        if (out == NULL) return -1;
+    if (out != NULL) {
         curl_easy_setopt(curl, CURLOPT_WRITEDATA, out);
     } else {
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, keep);
@@ -168,7 +170,8 @@ static int request(const char* method, const char* path, const char* query, cons
     int closed = 0;
     if (out != NULL) closed = fclose(out);
     if (code != CURLE_OK || closed != 0) {
-        fprintf(stderr, "compare_floor: %s %s failed: %s\n", method, path, curl_easy_strerror(code));
+        fprintf(stderr, "compare_floor: %s %s failed: %s\n", method, path,
+                curl_easy_strerror(code));
         return -1;
     }
     return 0;
@@ -223,8 +226,9 @@ int main(int argc, char** argv) {
     g_access = getenv("AWS_ACCESS_KEY_ID");
     g_secret = getenv("AWS_SECRET_ACCESS_KEY");
     if (g_access == NULL || g_secret == NULL || strncmp(g_endpoint, "http://", 7) != 0) {
-        fprintf(stderr, "compare_floor: need AWS_ACCESS_KEY_ID, AWS_SECRET_ACCESS_KEY and an "
-                        "http:// endpoint\n");
+        fprintf(stderr,
+                "compare_floor: need AWS_ACCESS_KEY_ID, AWS_SECRET_ACCESS_KEY and an "
+                "http:// endpoint\n");
         return 2;
     }
     g_host = g_endpoint + 7;
