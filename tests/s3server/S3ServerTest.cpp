@@ -135,6 +135,17 @@ TEST_F(S3ServerTest, VerifiesEncodedKeysAndStoresThemDecoded) {
     EXPECT_EQ(element(listing.body, "Key"), "a b+c");
 }
 
+// s3rver keeps objects as files and would die on a NUL in a name, taking the shared server
+// down with it; the front refuses such names and keeps serving.
+TEST_F(S3ServerTest, RefusesKeysHoldingNulAndKeepsServing) {
+    HttpAnswer answer = put("cut%00tail", "data");
+    EXPECT_EQ(answer.status, 400);
+    EXPECT_EQ(element(answer.body, "Code"), "InvalidArgument");
+    EXPECT_EQ(getObject("cut%00tail").status, 400);
+    ASSERT_EQ(put("after.txt", "still here").status, 200);
+    EXPECT_EQ(getObject("after.txt").body, "still here");
+}
+
 TEST_F(S3ServerTest, ListsPageByPageWithContinuationTokens) {
     for (const char* key : {"k1", "k2", "k3"}) ASSERT_EQ(put(key, key).status, 200);
 

@@ -40,6 +40,14 @@ function objectOf(target) {
   }
 }
 
+// True when the request names a NUL character in its target or copy source. s3rver keeps
+// objects as files and dies on such names, which would take the shared server down for
+// every test running beside the one that sent it.
+function namesNul(req) {
+  const nul = /%00/i;
+  return nul.test(req.url) || nul.test(req.headers['x-amz-copy-source'] || '');
+}
+
 // Reads and throws away the rest of a request body, then calls `then`.
 function drain(req, then) {
   if (req.readableEnded) {
@@ -84,6 +92,11 @@ class Front {
     if (!signature.ok) {
       process.stderr.write(`refused ${req.method} ${req.url}: ${signature.code}\n`);
       refuse(signature);
+      return;
+    }
+    if (namesNul(req)) {
+      refuse({ status: 400, code: 'InvalidArgument',
+        message: 'Bucket names, keys and copy sources cannot hold a NUL character.' });
       return;
     }
     const payload = checkPayloadHeader(req.headers['x-amz-content-sha256']);
