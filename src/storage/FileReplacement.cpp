@@ -5,8 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <random>
+#include <streambuf>
 #include <vector>
 
 namespace skrw::storage {
@@ -16,43 +19,8 @@ namespace {
 constexpr int kMaxLinkHops = 40;
 constexpr int kMaxNameAttempts = 100;
 constexpr std::size_t kChunkSize = 64 * 1024;
-
-// Owns an open file descriptor.
-class Descriptor {
-  public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    // Closes now and answers whether the close succeeded.
-    bool close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-  private:
-    int fd_;
-};
-
-// Removes the temporary file unless it was renamed into place.
-class TemporaryName {
-  public:
-    explicit TemporaryName(std::string path) : path_(std::move(path)) {}
-    ~TemporaryName() {
-        if (!path_.empty()) ::unlink(path_.c_str());
-    }
-    TemporaryName(const TemporaryName&) = delete;
-    TemporaryName& operator=(const TemporaryName&) = delete;
-    const std::string& path() const { return path_; }
-    void release() { path_.clear(); }
-
-  private:
-    std::string path_;
-};
+// Writes through a response stream go out in chunks of this size.
+constexpr std::size_t kStreamBufferSize = 1u << 20;
 
 bool fail(platform::Error& error, int number, const char* operation, const std::string& path) {
     error = platform::Error::fromErrno(number, operation, path);
@@ -124,33 +92,136 @@ bool copyBody(std::istream& body, int fd, const std::string& target, platform::E
     return true;
 }
 
+// A write-only stream buffer over a descriptor it does not own. Small writes gather in a large
+// buffer and large ones go out whole, so a body costs one write call per megabyte or so. The
+// first failed write's error number is kept in `failure`.
+class DescriptorWriteBuf : public std::streambuf {
+  public:
+    DescriptorWriteBuf(int fd, int& failure)
+        : m_fd(fd), m_failure(failure), m_buffer(kStreamBufferSize) {
+        setp(m_buffer.data(), m_buffer.data() + m_buffer.size());
+    }
+    ~DescriptorWriteBuf() override { drain(); }
+
+  protected:
+    int_type overflow(int_type c) override {
+        if (!drain()) return traits_type::eof();
+        if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+        *pptr() = traits_type::to_char_type(c);
+        pbump(1);
+        return c;
+    }
+
+    std::streamsize xsputn(const char* data, std::streamsize count) override {
+        const auto size = static_cast<std::size_t>(count);
+        if (size >= m_buffer.size()) {
+            if (!drain() || !put(data, size)) return 0;
+            return count;
+        }
+        std::size_t done = 0;
+        while (done < size) {
+            if (pptr() == epptr() && !drain()) return static_cast<std::streamsize>(done);
+            const std::size_t chunk =
+                std::min(size - done, static_cast<std::size_t>(epptr() - pptr()));
+            std::memcpy(pptr(), data + done, chunk);
+            pbump(static_cast<int>(chunk));
+            done += chunk;
+        }
+        return count;
+    }
+
+    int sync() override { return drain() ? 0 : -1; }
+
+  private:
+    bool put(const char* data, std::size_t size) {
+        if (m_failure != 0) return false;
+        if (writeAll(m_fd, data, size)) return true;
+        m_failure = errno != 0 ? errno : EIO;
+        return false;
+    }
+
+    bool drain() {
+        const auto pending = static_cast<std::size_t>(pptr() - pbase());
+        setp(m_buffer.data(), m_buffer.data() + m_buffer.size());
+        return pending == 0 || put(m_buffer.data(), pending);
+    }
+
+    int m_fd;
+    int& m_failure;
+    std::vector<char> m_buffer;
+};
+
+class DescriptorWriteStream : public std::iostream {
+  public:
+    DescriptorWriteStream(int fd, int& failure) : std::iostream(nullptr), m_buffer(fd, failure) {
+        rdbuf(&m_buffer);
+    }
+
+  private:
+    DescriptorWriteBuf m_buffer;
+};
+
 }  // namespace
 
-bool replaceFileWithStream(const std::string& target, std::istream& body, platform::Error& error) {
+ReplacementFile::~ReplacementFile() {
+    if (m_fd >= 0) ::close(m_fd);
+    if (!m_temporary.empty()) ::unlink(m_temporary.c_str());
+}
+
+bool ReplacementFile::open(const std::string& target, platform::Error& error) {
+    m_target = target;
     if (target.ends_with('/')) return fail(error, EISDIR, "open", target);
-    std::string finalPath;
-    if (!resolveLinks(target, finalPath, error)) return false;
+    if (!resolveLinks(target, m_finalPath, error)) return false;
 
     struct stat existing {};
-    const bool exists = ::stat(finalPath.c_str(), &existing) == 0;
+    const bool exists = ::stat(m_finalPath.c_str(), &existing) == 0;
     if (exists && S_ISDIR(existing.st_mode)) return fail(error, EISDIR, "open", target);
 
     std::string name;
-    Descriptor file(createTemporary(finalPath, name));
-    if (file.get() < 0) return fail(error, errno, "open", target);
-    TemporaryName temporary(name);
-
-    if (exists && ::fchmod(file.get(), existing.st_mode & 07777) != 0) {
+    m_fd = createTemporary(m_finalPath, name);
+    if (m_fd < 0) return fail(error, errno, "open", target);
+    m_temporary = name;
+    if (exists && ::fchmod(m_fd, existing.st_mode & 07777) != 0) {
         return fail(error, errno, "chmod", target);
     }
-    if (!copyBody(body, file.get(), target, error)) return false;
-    if (::fsync(file.get()) != 0) return fail(error, errno, "write", target);
-    if (!file.close()) return fail(error, errno, "close", target);
-    if (::rename(temporary.path().c_str(), finalPath.c_str()) != 0) {
-        return fail(error, errno, "rename", target);
-    }
-    temporary.release();
     return true;
+}
+
+std::iostream* ReplacementFile::newStream(platform::Error& error) {
+    if (m_fd < 0) return nullptr;
+    if (::ftruncate(m_fd, 0) != 0 || ::lseek(m_fd, 0, SEEK_SET) != 0) {
+        fail(error, errno, "write", m_target);
+        return nullptr;
+    }
+    m_writeErrno = 0;
+    return new DescriptorWriteStream(m_fd, m_writeErrno);
+}
+
+bool ReplacementFile::writeFailed(platform::Error& error) const {
+    if (m_writeErrno == 0) return false;
+    error = platform::Error::fromErrno(m_writeErrno, "write", m_target);
+    return true;
+}
+
+bool ReplacementFile::commit(platform::Error& error) {
+    if (m_fd < 0) return fail(error, EBADF, "write", m_target);
+    if (writeFailed(error)) return false;
+    if (::fsync(m_fd) != 0) return fail(error, errno, "write", m_target);
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0) return fail(error, errno, "close", m_target);
+    if (::rename(m_temporary.c_str(), m_finalPath.c_str()) != 0) {
+        return fail(error, errno, "rename", m_target);
+    }
+    m_temporary.clear();
+    return true;
+}
+
+bool replaceFileWithStream(const std::string& target, std::istream& body, platform::Error& error) {
+    ReplacementFile file;
+    if (!file.open(target, error)) return false;
+    if (!copyBody(body, file.descriptor(), target, error)) return false;
+    return file.commit(error);
 }
 
 }  // namespace skrw::storage

@@ -1,5 +1,7 @@
 #include "storage/LocalPaths.h"
 
+#include <cerrno>
+
 namespace skrw::storage {
 
 using platform::String;
@@ -39,6 +41,22 @@ std::vector<String> uploadCandidates(const String& path) {
     String volume = volumeForm(path);
     if (!volume.isNull()) candidates.push_back(volume);
     return candidates;
+}
+
+bool isUsableLocalPath(const platform::String& path, platform::Error& error) {
+    const std::string& text = path.utf8();
+    if (text.find('\0') == std::string::npos) return true;
+    // Named with each NUL shown as U+FFFD: a NUL in the error text would cut it short.
+    std::string shown;
+    for (const char c : text) {
+        if (c == '\0') {
+            shown += "\xEF\xBF\xBD";
+        } else {
+            shown += c;
+        }
+    }
+    error = platform::Error::fromErrno(EINVAL, "open", shown);
+    return false;
 }
 
 }  // namespace skrw::storage

@@ -8,6 +8,7 @@
 // downloads only).
 #include <vector>
 
+#include "platform/Error.h"
 #include "platform/String.h"
 
 namespace skrw::storage {
@@ -30,5 +31,10 @@ platform::String downloadFileName(const platform::String& workPath, const platfo
 // The paths an upload looks for, in order: the path as given (no "~" expansion), then its volume
 // form when it has one.
 std::vector<platform::String> uploadCandidates(const platform::String& path);
+
+// Whether the path can be handed to the file calls as given. A path holding a NUL character
+// cannot: those calls would stop at it and reach a different, shorter path. Sets `error` (EINVAL,
+// naming the path with each NUL shown as U+FFFD) when the path is refused.
+bool isUsableLocalPath(const platform::String& path, platform::Error& error);
 
 }  // namespace skrw::storage

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,81 @@ bool absoluteFolder(const std::string& folder, std::string& absolute, platform::
     return true;
 }
 
+// Where one download goes. Prepared only when the service answers with the object, so that a
+// refused download touches nothing local: the destination folder is created and made the current
+// folder, and a temporary file opened beside the target. Each stream asked for starts the
+// temporary file afresh.
+class DownloadDestination {
+  public:
+    explicit DownloadDestination(const String& path) : m_path(path) {}
+
+    // The response stream factory's work; null when the destination cannot be prepared.
+    Aws::IOStream* newStream() {
+        if (!m_prepared) {
+            m_prepared = true;
+            m_ready = prepare();
+        }
+        if (!m_ready) return nullptr;
+        platform::Error error;
+        Aws::IOStream* stream = m_file.newStream(error);
+        if (stream == nullptr) m_platformFailure = error;
+        return stream;
+    }
+
+    // Records why the destination could not take the body, when that is why the download
+    // failed; false when nothing local failed.
+    bool recordLocalFailure(SkrError& record) {
+        platform::Error error;
+        if (m_file.writeFailed(error)) m_platformFailure = error;
+        if (m_folderFailure) {
+            recordFailure(record, kFolderMessage, "-400", kSource);
+        } else if (m_platformFailure) {
+            record.setErrorWithError(SkrError(*m_platformFailure));
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    bool commit(platform::Error& error) { return m_file.commit(error); }
+
+  private:
+    bool prepare() {
+        const String workPath = downloadWorkPath(m_path);
+        const String folder = downloadFolder(workPath);
+        platform::Error error;
+        std::string folderPath;
+        if (!absoluteFolder(folder.utf8(), folderPath, error)) {
+            m_platformFailure = error;
+            return false;
+        }
+        const bool created =
+            platform::FileManager::createDirectoryWithIntermediates(folder.utf8(), nullptr);
+        if (folder.isEqualToString(String::fromUtf8("/Volumes")) || !created) {
+            m_folderFailure = true;
+            return false;
+        }
+        // Callers rely on the download folder becoming the current folder; its answer does not
+        // matter here, since the file is written by its full path.
+        platform::FileManager::changeCurrentDirectoryPath(folder.utf8());
+
+        const std::string fileName = downloadFileName(workPath, folder).utf8();
+        const std::string target = folderPath == "/" ? "/" + fileName : folderPath + "/" + fileName;
+        if (!m_file.open(target, error)) {
+            m_platformFailure = error;
+            return false;
+        }
+        return true;
+    }
+
+    const String& m_path;
+    ReplacementFile m_file;
+    bool m_prepared = false;
+    bool m_ready = false;
+    bool m_folderFailure = false;
+    std::optional<platform::Error> m_platformFailure;
+};
+
 }  // namespace
 
 bool SKFuncs::getObject(const String& bucket, const String& key, const String& path) {
@@ -60,38 +136,27 @@ bool SKFuncs::getObject(const String& bucket, const String& key, const String& p
         recordFailure(m_error, "No file path specified.", "-4", kSource);
         return false;
     }
+    if (platform::Error refused; !isUsableLocalPath(path, refused)) {
+        m_error.setErrorWithError(SkrError(refused));
+        return false;
+    }
+    // Declared before the outcome, which may hold one of its streams.
+    DownloadDestination destination(path);
     Aws::S3::Model::GetObjectRequest request;
     request.SetBucket(bucket.utf8());
     request.SetKey(key.utf8());
+    request.SetResponseStreamFactory([&destination] { return destination.newStream(); });
     ServiceClient client(m_credentials, clientConfiguration(m_region));
     auto outcome = client->GetObject(request);
     if (!outcome.IsSuccess()) {
-        recordServiceFailure(m_error, outcome.GetError(), kSource);
+        if (!destination.recordLocalFailure(m_error)) {
+            recordServiceFailure(m_error, outcome.GetError(), kSource);
+        }
         return false;
     }
-
-    const String workPath = downloadWorkPath(path);
-    const String folder = downloadFolder(workPath);
     platform::Error error;
-    std::string folderPath;
-    if (!absoluteFolder(folder.utf8(), folderPath, error)) {
-        m_error.setErrorWithError(SkrError(error));
-        return false;
-    }
-    const bool created =
-        platform::FileManager::createDirectoryWithIntermediates(folder.utf8(), nullptr);
-    if (folder.isEqualToString(String::fromUtf8("/Volumes")) || !created) {
-        recordFailure(m_error, kFolderMessage, "-400", kSource);
-        return false;
-    }
-    // Callers rely on the download folder becoming the current folder; its answer does not
-    // matter here, since the file is written by its full path.
-    platform::FileManager::changeCurrentDirectoryPath(folder.utf8());
-
-    const std::string fileName = downloadFileName(workPath, folder).utf8();
-    const std::string target = folderPath == "/" ? "/" + fileName : folderPath + "/" + fileName;
-    if (!replaceFileWithStream(target, outcome.GetResult().GetBody(), error)) {
-        m_error.setErrorWithError(SkrError(error));
+    if (!outcome.GetResult().GetBody().flush() || !destination.commit(error)) {
+        if (!destination.recordLocalFailure(m_error)) m_error.setErrorWithError(SkrError(error));
         return false;
     }
     return true;

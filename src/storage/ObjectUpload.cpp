@@ -70,6 +70,10 @@ bool SKFuncs::postObject(const String& bucket, const String& key, const String& 
         recordFailure(m_error, "No file path specified.", "-4", kSource);
         return false;
     }
+    if (platform::Error refused; !isUsableLocalPath(path, refused)) {
+        m_error.setErrorWithError(SkrError(refused));
+        return false;
+    }
     const std::optional<String> chosen = chosenUploadPath(path);
     if (!chosen) {
         recordFailure(m_error, "No file exists at this location.", "-4", kSource);

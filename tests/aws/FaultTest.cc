@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <sstream>
+#include <vector>
 
 #include "Crypto.h"
 #include "FaultServer.h"
@@ -116,6 +117,18 @@ TEST_F(FaultTest, CertificateFailureIsReportedAndNeverRetried) {
     EXPECT_EQ(server.connections(), 1);
 }
 
+TEST_F(FaultTest, RequestCurlCannotMakeIsReportedAndNeverRetried) {
+    // A megabyte key makes a request line larger than curl will build.
+    FaultServer server([](int, auto&, auto& c) { c.respond(200, ""); });
+    auto client = clientFor(server.endpoint());
+    const auto outcome =
+        upload(*client, std::string(1u << 20, 'k'), std::make_shared<std::stringstream>("body"));
+    expectFailureStartingWith(outcome, kTransportFailure);
+    EXPECT_GT(outcome.GetError().GetMessage().size(), kTransportFailure.size());
+    EXPECT_FALSE(outcome.GetError().ShouldRetry());
+    EXPECT_TRUE(server.requests().empty());
+}
+
 TEST_F(FaultTest, RegionThatCannotFormAHostNameIsRefusedWithoutARequest) {
     unsetenv("AWS_ENDPOINT_URL_S3");
     Aws::Client::ClientConfiguration configuration;
@@ -159,6 +172,60 @@ TEST_F(FaultTest, ShortBodyIsRetriedAndFailsWhenItStaysShort) {
     expectFailureStartingWith(download(*clientFor(always.endpoint(), withRetries(2))),
                               kTransportFailure);
     EXPECT_EQ(always.requests().size(), 3u);
+}
+
+// A stream that notes when it is made and deleted.
+class NotedStream : public std::stringstream {
+  public:
+    NotedStream(std::vector<std::string>& notes, int number) : m_notes(notes), m_number(number) {
+        m_notes.push_back("make " + std::to_string(number));
+    }
+    ~NotedStream() override { m_notes.push_back("delete " + std::to_string(m_number)); }
+
+  private:
+    std::vector<std::string>& m_notes;
+    int m_number;
+};
+
+TEST_F(FaultTest, ResponseStreamFactoryStartsEveryAttemptAfreshAndOwnsTheStreams) {
+    const std::string object(300'000, 'o');
+    FaultServer server([&](int index, auto&, auto& c) {
+        if (index == 0) return c.respond(503, errorBody("SlowDown", "later"));
+        if (index == 2) return c.respond(200, object);
+        c.send("HTTP/1.1 200 OK\r\nContent-Length: 300000\r\nConnection: close\r\n\r\n" +
+               object.substr(0, 1000));
+    });
+    std::vector<std::string> notes;
+    int made = 0;
+    Model::GetObjectRequest request;
+    request.SetBucket("bucket");
+    request.SetKey("key");
+    request.SetResponseStreamFactory([&] { return new NotedStream(notes, made++); });
+    {
+        auto outcome = clientFor(server.endpoint())->GetObject(request);
+        ASSERT_TRUE(outcome.IsSuccess()) << outcome.GetError().GetMessage();
+        // The error answer asked for no stream; the cut attempt's stream went first.
+        EXPECT_EQ(notes, (std::vector<std::string>{"make 0", "delete 0", "make 1"}));
+        auto& body = dynamic_cast<NotedStream&>(outcome.GetResult().GetBody());
+        EXPECT_EQ(body.str(), object);
+        EXPECT_EQ(outcome.GetResult().GetContentLength(), 300'000);
+    }
+    EXPECT_EQ(notes.back(), "delete 1");
+
+    // No stream, or a stream that refuses writes, fails at once.
+    FaultServer ok([&](int, auto&, auto& c) { c.respond(200, object); });
+    for (const bool refuse : {false, true}) {
+        request.SetResponseStreamFactory([refuse]() -> Aws::IOStream* {
+            if (!refuse) return nullptr;
+            auto* stream = new std::stringstream;
+            stream->setstate(std::ios_base::badbit);
+            return stream;
+        });
+        const auto outcome = clientFor(ok.endpoint())->GetObject(request);
+        ASSERT_FALSE(outcome.IsSuccess());
+        EXPECT_EQ(outcome.GetError().GetMessage(), "The response body could not be written.");
+    }
+    EXPECT_EQ(ok.requests().size(), 2u);
 }
 
 TEST_F(FaultTest, UnavailableTwiceThenSuccessResendsTheWholeUploadWithGrowingDelays) {

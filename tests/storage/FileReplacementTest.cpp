@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 
@@ -60,6 +61,21 @@ TEST_F(FileReplacement, BrokenBodyLeavesTheOldFileAndNoTemporaryFile) {
     EXPECT_EQ(error.code, EIO);
     EXPECT_EQ(readFile(folder + "/keep.txt"), "original");
     EXPECT_EQ(entries(folder), std::vector<std::string>{"keep.txt"});
+}
+
+TEST_F(FileReplacement, EachStreamStartsTheFileAfreshAndOnlyCommitReplaces) {
+    writeFile(folder + "/kept.txt", "old");
+    skrw::storage::ReplacementFile file;
+    ASSERT_TRUE(file.open(folder + "/kept.txt", error));
+    for (const char* text : {"a longer first attempt", "whole"}) {
+        std::unique_ptr<std::iostream> stream(file.newStream(error));
+        ASSERT_NE(stream, nullptr);
+        *stream << text;
+    }
+    EXPECT_EQ(readFile(folder + "/kept.txt"), "old");
+    ASSERT_TRUE(file.commit(error));
+    EXPECT_EQ(readFile(folder + "/kept.txt"), "whole");
+    EXPECT_EQ(entries(folder), std::vector<std::string>{"kept.txt"});
 }
 
 }  // namespace

@@ -100,7 +100,7 @@ TEST_F(ObjectDownload, LinkTargetReplacesTheFileItNames) {
     EXPECT_TRUE(S_ISLNK(info.st_mode));
 }
 
-TEST_F(ObjectDownload, PathNamingAFolderFailsAsAPlatformError) {
+TEST_F(ObjectDownload, PathNamingAFolderOrHoldingNulFailsAsAPlatformError) {
     ASSERT_EQ(::mkdir((volumes + "/existing").c_str(), 0755), 0);
     EXPECT_FALSE(download("q1.csv", volumes + "/existing"));
     EXPECT_TRUE(recordEnds(platformRecord(EISDIR))) << funcs.getLastError().utf8();
@@ -108,6 +108,11 @@ TEST_F(ObjectDownload, PathNamingAFolderFailsAsAPlatformError) {
 
     EXPECT_FALSE(download("q1.csv", volumes + "/slash/"));
     EXPECT_TRUE(recordEnds(platformRecord(EISDIR))) << funcs.getLastError().utf8();
+    EXPECT_EQ(entries(volumes), std::vector<std::string>{"existing"});
+
+    // The file calls would stop at the NUL and write the shorter path.
+    EXPECT_FALSE(download("q1.csv", volumes + "/cut" + std::string(1, '\0') + "/tail.csv"));
+    EXPECT_TRUE(recordEnds(platformRecord(EINVAL))) << funcs.getLastError().utf8();
     EXPECT_EQ(entries(volumes), std::vector<std::string>{"existing"});
 }
 

@@ -106,6 +106,18 @@ TEST_F(ObjectUpload, UnreadableFileIsNeitherSentNorRemoved) {
     EXPECT_NE(record.find(std::strerror(ENXIO)), std::string::npos) << record;
     EXPECT_TRUE(exists(path));
     EXPECT_FALSE(uploadSent("sock"));
+
+    // The file calls would stop at the NUL and read the shorter path.
+    const std::string shorter = temp.path() + "/cut";
+    writeFile(shorter, "not to be sent");
+    EXPECT_FALSE(upload("cut", shorter + std::string(1, '\0') + "tail", true));
+    const std::string refused = funcs.getLastError().utf8();
+    EXPECT_NE(refused.find("CODE: " + std::to_string(EINVAL) + "\nSOURCE: ERROR"),
+              std::string::npos)
+        << refused;
+    EXPECT_EQ(refused.find('\0'), std::string::npos);  // a NUL would cut the record short
+    EXPECT_TRUE(exists(shorter));
+    EXPECT_FALSE(uploadSent("cut"));
 }
 
 TEST_F(ObjectUpload, RefusedUploadKeepsTheFileWhateverTheFlag) {

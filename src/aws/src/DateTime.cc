@@ -19,7 +19,7 @@ bool validFields(const std::tm& tm) {
 }
 
 // "2013-05-24T00:00:00Z", "2013-05-24T00:00:00.123Z".
-bool parseIso8601(const std::string& text, Clock::time_point& out) {
+bool parseIso8601(const std::string& text, int64_t& out) {
     std::tm tm{};
     int millis = 0;
     int consumed = 0;
@@ -43,12 +43,12 @@ bool parseIso8601(const std::string& text, Clock::time_point& out) {
     tm.tm_year -= 1900;
     tm.tm_mon -= 1;
     if (!validFields(tm)) return false;
-    out = Clock::from_time_t(timegm(&tm)) + std::chrono::milliseconds(millis);
+    out = static_cast<int64_t>(timegm(&tm)) * 1000 + millis;
     return true;
 }
 
 // "Fri, 24 May 2013 00:00:00 GMT".
-bool parseRfc822(const std::string& text, Clock::time_point& out) {
+bool parseRfc822(const std::string& text, int64_t& out) {
     std::tm tm{};
     char weekday[4] = {}, month[4] = {}, zone[4] = {};
     if (std::sscanf(text.c_str(), "%3s, %2d %3s %4d %2d:%2d:%2d %3s", weekday, &tm.tm_mday, month,
@@ -62,12 +62,18 @@ bool parseRfc822(const std::string& text, Clock::time_point& out) {
     }
     tm.tm_year -= 1900;
     if (!validFields(tm)) return false;
-    out = Clock::from_time_t(timegm(&tm));
+    out = static_cast<int64_t>(timegm(&tm)) * 1000;
     return true;
 }
 
-Aws::String format(Clock::time_point time, DateFormat dateFormat, bool local) {
-    const std::time_t seconds = Clock::to_time_t(time);
+// Whole seconds, rounded toward the past as the clock's own conversion does.
+std::time_t secondsOf(int64_t millis) {
+    const int64_t seconds = millis / 1000;
+    return static_cast<std::time_t>(millis % 1000 < 0 ? seconds - 1 : seconds);
+}
+
+Aws::String format(int64_t millis, DateFormat dateFormat, bool local) {
+    const std::time_t seconds = secondsOf(millis);
     std::tm tm{};
     if (local) {
         localtime_r(&seconds, &tm);
@@ -85,20 +91,21 @@ Aws::String format(Clock::time_point time, DateFormat dateFormat, bool local) {
 
 }  // namespace
 
-DateTime::DateTime() : m_time(Clock::time_point{}) {}
+DateTime::DateTime() = default;
 
-DateTime::DateTime(Clock::time_point timepoint) : m_time(timepoint) {}
+DateTime::DateTime(Clock::time_point timepoint)
+    : m_millis(std::chrono::duration_cast<std::chrono::milliseconds>(timepoint.time_since_epoch())
+                   .count()) {}
 
-DateTime::DateTime(int64_t millisSinceEpoch)
-    : m_time(Clock::time_point{} + std::chrono::milliseconds(millisSinceEpoch)) {}
+DateTime::DateTime(int64_t millisSinceEpoch) : m_millis(millisSinceEpoch) {}
 
-DateTime::DateTime(const Aws::String& text, DateFormat dateFormat) : m_time(Clock::time_point{}) {
-    Clock::time_point parsed{};
+DateTime::DateTime(const Aws::String& text, DateFormat dateFormat) {
+    int64_t parsed = 0;
     bool ok = false;
     if (dateFormat != DateFormat::RFC822) ok = parseIso8601(text, parsed);
     if (!ok && dateFormat != DateFormat::ISO_8601) ok = parseRfc822(text, parsed);
     m_valid = ok;
-    if (ok) m_time = parsed;
+    if (ok) m_millis = parsed;
 }
 
 DateTime DateTime::Now() {
@@ -106,15 +113,26 @@ DateTime DateTime::Now() {
 }
 
 int64_t DateTime::Millis() const {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(m_time.time_since_epoch()).count();
+    return m_millis;
+}
+
+Clock::time_point DateTime::UnderlyingTimestamp() const {
+    using Millis = std::chrono::duration<int64_t, std::milli>;
+    constexpr int64_t kLatest =
+        std::chrono::duration_cast<Millis>(Clock::time_point::max().time_since_epoch()).count();
+    constexpr int64_t kEarliest =
+        std::chrono::duration_cast<Millis>(Clock::time_point::min().time_since_epoch()).count();
+    if (m_millis >= kLatest) return Clock::time_point::max();
+    if (m_millis <= kEarliest) return Clock::time_point::min();
+    return Clock::time_point{} + std::chrono::duration_cast<Clock::duration>(Millis(m_millis));
 }
 
 Aws::String DateTime::ToLocalTimeString(DateFormat dateFormat) const {
-    return format(m_time, dateFormat, true);
+    return format(m_millis, dateFormat, true);
 }
 
 Aws::String DateTime::ToGmtString(DateFormat dateFormat) const {
-    return format(m_time, dateFormat, false);
+    return format(m_millis, dateFormat, false);
 }
 
 }  // namespace Aws::Utils

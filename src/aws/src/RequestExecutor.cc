@@ -146,6 +146,7 @@ HttpRequest RequestExecutor::buildAttempt(const OperationRequest& request,
     http.body = body.stream;
     http.bodyLength = body.length;
     http.maxSuccessBodyBytes = request.streamedDownload ? 0 : kMaxDocumentBytes;
+    if (request.streamedDownload) http.successBodyFactory = request.responseStreamFactory;
     return http;
 }
 
@@ -155,6 +156,8 @@ OperationAnswer RequestExecutor::classify(const OperationRequest& request,
     const long status = response.status;
     if (response.bodyUnreadable) {
         answer.error = clientFailure("The upload body could not be read.");
+    } else if (response.bodyUnwritable) {
+        answer.error = clientFailure("The response body could not be written.");
     } else if (response.bodyTooLarge) {
         answer.error = unreadableAnswer("the answer is larger than 16 MiB", status);
     } else if (response.transportFailed) {
@@ -181,7 +184,13 @@ void RequestExecutor::learnClockSkew(const HttpResponse& response) {
     if (!dateHeader) return;
     const Aws::Utils::DateTime serverTime(*dateHeader, Aws::Utils::DateFormat::RFC822);
     if (!serverTime.WasParseSuccessful()) return;
-    m_clockSkew = serverTime.UnderlyingTimestamp() - std::chrono::system_clock::now();
+    // Counted in milliseconds: a server date far from now must not overflow
+    // the clock's nanosecond range, so a skew of a century or more (no clock
+    // drift, and beyond what the signing clock can add) is ignored.
+    const int64_t skewMillis = serverTime.Millis() - Aws::Utils::DateTime::Now().Millis();
+    constexpr int64_t kCenturyMillis = 100LL * 366 * 24 * 60 * 60 * 1000;
+    if (skewMillis >= kCenturyMillis || skewMillis <= -kCenturyMillis) return;
+    m_clockSkew = std::chrono::milliseconds(skewMillis);
 }
 
 OperationAnswer RequestExecutor::execute(const OperationRequest& request) {
@@ -192,6 +201,8 @@ OperationAnswer RequestExecutor::execute(const OperationRequest& request) {
         if (body.stream != nullptr && !rewind(*body.stream, body.start)) {
             return failed(clientFailure("The upload body could not be rewound for a retry."));
         }
+        // Each attempt's answer (and a response stream it holds) is gone before
+        // the next attempt asks for a new one.
         OperationAnswer answer =
             classify(request, m_transport.perform(buildAttempt(request, body), m_settings));
         if (!answer.error || !m_retry.shouldRetry(*answer.error, retries)) return answer;

@@ -30,6 +30,9 @@ struct OperationRequest {
     std::istream* body = nullptr;
     std::optional<std::uint64_t> bodyLength;  // measured from the stream when not given
     bool streamedDownload = false;  // a 2xx body is object data: unbounded, never an error document
+    // Streamed downloads only: where each attempt's 2xx body is written
+    // (see GetObjectRequest::SetResponseStreamFactory).
+    const Aws::IOStreamFactory* responseStreamFactory = nullptr;
 };
 
 // The answer to an operation: an error, or a 2xx response.

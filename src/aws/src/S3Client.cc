@@ -149,10 +149,17 @@ GetObjectOutcome S3Client::GetObject(const GetObjectRequest& in) const {
     return guarded<GetObjectOutcome>([&] {
         OperationRequest request = objectRequest("GET", in.GetBucket(), in.GetKey());
         request.streamedDownload = true;
+        if (in.GetResponseStreamFactory()) {
+            request.responseStreamFactory = &in.GetResponseStreamFactory();
+        }
         OperationAnswer answer = m_impl->executor.execute(request);
         if (answer.error) return GetObjectOutcome(*answer.error);
-        const long long length = static_cast<long long>(answer.response.body.size());
-        GetObjectResult result(answer.response.body.takeStream());
+        skrw::aws::HttpResponse& response = answer.response;
+        const bool streamed = response.successBody != nullptr;
+        const long long length =
+            static_cast<long long>(streamed ? response.successBodyBytes : response.body.size());
+        GetObjectResult result(streamed ? std::move(response.successBody)
+                                        : response.body.takeStream());
         result.SetContentLength(length);
         result.SetContentType(answer.response.header("content-type").value_or(""));
         result.SetETag(answer.response.header("etag").value_or(""));

@@ -69,13 +69,61 @@ size_t onHeader(char* data, size_t size, size_t count, void* user) {
     return line.size();
 }
 
+bool isSuccess(long status) {
+    return status >= 200 && status < 300;
+}
+
+// Asks the request's factory for this response's stream, once.
+bool openSuccessBody(const HttpRequest& request, HttpResponse& response) {
+    if (response.successBody) return true;
+    try {
+        response.successBody.reset((*request.successBodyFactory)());
+    } catch (...) {
+        response.successBody.reset();
+    }
+    if (!response.successBody) response.bodyUnwritable = true;
+    return !response.bodyUnwritable;
+}
+
+size_t toSuccessBody(const HttpRequest& request, HttpResponse& response, const char* data,
+                     size_t bytes) {
+    if (!openSuccessBody(request, response)) return 0;
+    std::iostream& stream = *response.successBody;
+    try {
+        stream.write(data, static_cast<std::streamsize>(bytes));
+    } catch (...) {
+        stream.setstate(std::ios_base::badbit);
+    }
+    if (!stream) {
+        response.bodyUnwritable = true;
+        return 0;
+    }
+    response.successBodyBytes += bytes;
+    return bytes;
+}
+
+// Pushes what the stream still buffers to its destination; a failure there is
+// a failed write.
+void flushSuccessBody(HttpResponse& response) {
+    std::iostream& stream = *response.successBody;
+    try {
+        stream.flush();
+    } catch (...) {
+        stream.setstate(std::ios_base::badbit);
+    }
+    if (!stream) response.bodyUnwritable = true;
+}
+
 size_t onBody(char* data, size_t size, size_t count, void* user) {
     auto* state = static_cast<TransferState*>(user);
     const size_t bytes = size * count;
     long status = 0;
     curl_easy_getinfo(state->handle, CURLINFO_RESPONSE_CODE, &status);
+    if (isSuccess(status) && state->request->successBodyFactory != nullptr) {
+        return toSuccessBody(*state->request, *state->response, data, bytes);
+    }
     std::uint64_t limit = kMaxDocumentBytes;
-    if (status >= 200 && status < 300) limit = state->request->maxSuccessBodyBytes;
+    if (isSuccess(status)) limit = state->request->maxSuccessBodyBytes;
     HttpResponse& response = *state->response;
     if (limit != 0 && response.body.size() + bytes > limit) {
         response.bodyTooLarge = true;
@@ -143,20 +191,31 @@ int onProgress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_o
     return 0;
 }
 
-// Failures that the same request can never get past: a certificate that does
-// not verify, or a request curl cannot even make.
-bool isPermanentFailure(CURLcode code) {
+// Failures of the link itself, which the same request can get past on another
+// attempt: a name that did not resolve, a connection refused, reset, cut short
+// or timed out, a TLS handshake that broke off. Everything else curl reports
+// (a certificate that does not verify, a request curl cannot even make, such
+// as a URL too long for its buffers or a malformed one) fails the same way on
+// every attempt and is reported at once.
+bool isTransientFailure(CURLcode code) {
     switch (code) {
-        case CURLE_URL_MALFORMAT:
-        case CURLE_UNSUPPORTED_PROTOCOL:
-        case CURLE_NOT_BUILT_IN:
-        case CURLE_BAD_FUNCTION_ARGUMENT:
-        case CURLE_PEER_FAILED_VERIFICATION:
-        case CURLE_SSL_CACERT_BADFILE:
-        case CURLE_SSL_ISSUER_ERROR:
-        case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
-        case CURLE_SSL_INVALIDCERTSTATUS:
-        case CURLE_SSL_CRL_BADFILE:
+        case CURLE_COULDNT_RESOLVE_PROXY:
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_CONNECT:
+        case CURLE_WEIRD_SERVER_REPLY:
+        case CURLE_HTTP2:
+        case CURLE_PARTIAL_FILE:
+        case CURLE_OPERATION_TIMEDOUT:
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_GOT_NOTHING:
+        case CURLE_SEND_ERROR:
+        case CURLE_RECV_ERROR:
+        case CURLE_HTTP2_STREAM:
+        case CURLE_AGAIN:
+        case CURLE_SSL_SHUTDOWN_FAILED:
+        case CURLE_HTTP3:
+        case CURLE_QUIC_CONNECT_ERROR:
+        case CURLE_PROXY:
             return true;
         default:
             return false;
@@ -225,7 +284,7 @@ void checkLength(HttpResponse& response) {
     const auto length = response.header("content-length");
     if (!length || response.transportFailed) return;
     try {
-        if (std::stoull(*length) != response.body.size()) {
+        if (std::stoull(*length) != response.body.size() + response.successBodyBytes) {
             response.transportFailed = true;
             response.retryable = true;
             response.transportMessage = "the response body ended before its announced length";
@@ -266,9 +325,17 @@ HttpResponse Transport::perform(const HttpRequest& request, const TransportSetti
     // The handle must not keep pointers to this call's buffers and state; the
     // reset keeps its connections for the next request.
     curl_easy_reset(curl);
-    if (code != CURLE_OK && !response.bodyTooLarge && !response.bodyUnreadable) {
+    if (code == CURLE_OK && request.successBodyFactory != nullptr && isSuccess(response.status)) {
+        // An empty body still gets its (empty) stream; what the stream buffers
+        // must reach its destination before the answer counts as complete.
+        if (openSuccessBody(request, response)) flushSuccessBody(response);
+    }
+    const bool localFailure =
+        response.bodyTooLarge || response.bodyUnreadable || response.bodyUnwritable;
+    if (code != CURLE_OK && !localFailure) {
         response.transportFailed = true;
-        response.retryable = !isPermanentFailure(code) && response.body.failure().empty();
+        response.retryable =
+            (isTransientFailure(code) || state.stalled) && response.body.failure().empty();
         response.transportMessage = errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(code);
         if (state.stalled) {
             // Worded as curl words its own low-speed abort.
@@ -278,7 +345,7 @@ HttpResponse Transport::perform(const HttpRequest& request, const TransportSetti
         }
         if (!response.body.failure().empty()) response.transportMessage = response.body.failure();
     }
-    if (!response.bodyTooLarge && !response.bodyUnreadable) checkLength(response);
+    if (!localFailure) checkLength(response);
     return response;
 }
 

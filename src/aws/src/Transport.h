@@ -1,7 +1,10 @@
 #pragma once
 
+#include <aws/core/utils/memory/stl/AWSStreamFwd.h>
+
 #include <cstdint>
 #include <istream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +26,9 @@ struct HttpRequest {
     // A 2xx body larger than this is refused (0: unbounded, as for downloads).
     // Bodies of other answers are always bounded by kMaxDocumentBytes.
     std::uint64_t maxSuccessBodyBytes = 0;
+    // When set, a 2xx body is written into a stream this factory makes (asked
+    // once per response, even for an empty body) instead of the SpillBuffer.
+    const Aws::IOStreamFactory* successBodyFactory = nullptr;
 };
 
 inline constexpr std::uint64_t kMaxDocumentBytes = 16u << 20;
@@ -44,10 +50,15 @@ struct HttpResponse {
     std::string transportMessage;
     bool bodyTooLarge = false;
     bool bodyUnreadable = false;  // the upload stream failed while sending
+    bool bodyUnwritable = false;  // no success stream was made, or a write to it failed
 
     long status = 0;
     std::vector<Header> headers;  // names in lower case, in order received
     SpillBuffer body;
+    // The stream a 2xx body went to when the request had a factory, and how
+    // many bytes of this response it holds.
+    std::unique_ptr<std::iostream> successBody;
+    std::uint64_t successBodyBytes = 0;
 
     // The first header of that (lower-case) name.
     std::optional<std::string> header(std::string_view name) const;

@@ -13,7 +13,9 @@ enum class DateFormat {
     AutoDetect
 };
 
-// A point in time with millisecond precision.
+// A point in time with millisecond precision, held as milliseconds since the
+// epoch so that every date the parsers accept (years 0 to 9999) is
+// representable, including those past the system clock's nanosecond range.
 class DateTime {
   public:
     // The epoch (1970-01-01T00:00:00Z); WasParseSuccessful() is true.
@@ -28,7 +30,9 @@ class DateTime {
 
     bool WasParseSuccessful() const { return m_valid; }
     int64_t Millis() const;
-    std::chrono::system_clock::time_point UnderlyingTimestamp() const { return m_time; }
+    // The time on the system clock, saturated at the clock's ends for dates
+    // beyond its range (about 1677 to 2262).
+    std::chrono::system_clock::time_point UnderlyingTimestamp() const;
 
     // The time in the machine's local time zone. ISO_8601 gives
     // "%Y-%m-%dT%H:%M:%SZ": the final Z is a literal letter, the time is NOT
@@ -38,11 +42,11 @@ class DateTime {
     // "%a, %d %b %Y %H:%M:%S GMT".
     Aws::String ToGmtString(DateFormat format) const;
 
-    bool operator==(const DateTime& other) const { return m_time == other.m_time; }
+    bool operator==(const DateTime& other) const { return m_millis == other.m_millis; }
     bool operator!=(const DateTime& other) const { return !(*this == other); }
 
   private:
-    std::chrono::system_clock::time_point m_time;
+    int64_t m_millis = 0;
     bool m_valid = true;
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <aws/core/utils/memory/stl/AWSStreamFwd.h>
 #include <aws/core/utils/memory/stl/AWSString.h>
 
 namespace Aws::S3::Model {
@@ -21,9 +22,23 @@ class GetObjectRequest {
         return *this;
     }
 
+    // Where the object's bytes go. Without a factory the body is collected
+    // in memory up to a bound, then in an unnamed temporary file. With one,
+    // every attempt that the service answers with success asks it for a new
+    // stream (the previous attempt's stream deleted first) and writes the
+    // body straight into that, so a retry starts again from an empty stream;
+    // the stream of the final attempt becomes the result's body. The client
+    // owns and deletes every stream it was given. A null stream, or one that
+    // fails a write, fails the request without a retry.
+    const Aws::IOStreamFactory& GetResponseStreamFactory() const { return m_responseStreamFactory; }
+    void SetResponseStreamFactory(const Aws::IOStreamFactory& factory) {
+        m_responseStreamFactory = factory;
+    }
+
   private:
     Aws::String m_bucket;
     Aws::String m_key;
+    Aws::IOStreamFactory m_responseStreamFactory;
 };
 
 }  // namespace Aws::S3::Model

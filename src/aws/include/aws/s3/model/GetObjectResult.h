@@ -10,7 +10,9 @@ namespace Aws::S3::Model {
 // A downloaded object. The body is held in memory up to a bound (a few MiB)
 // and beyond it in an unnamed temporary file, so large objects do not take
 // their size in memory. The body stream is positioned at its start and reads
-// the whole object; it lives as long as this result. Move-only.
+// the whole object; it lives as long as this result. When the request had a
+// response stream factory, the body is the stream it made, holding the whole
+// object and left where the writes ended. Move-only.
 class GetObjectResult {
   public:
     GetObjectResult();
