@@ -21,6 +21,9 @@ constexpr int kMaxNameAttempts = 100;
 constexpr std::size_t kChunkSize = 64 * 1024;
 // Writes through a response stream go out in chunks of this size.
 constexpr std::size_t kStreamBufferSize = 1u << 20;
+// Written bytes are handed to the disk in steps of this size while the body still arrives, so
+// that the final fsync finds little left to do.
+constexpr off_t kWritebackStep = 8 << 20;
 
 bool fail(platform::Error& error, int number, const char* operation, const std::string& path) {
     error = platform::Error::fromErrno(number, operation, path);
@@ -135,9 +138,22 @@ class DescriptorWriteBuf : public std::streambuf {
   private:
     bool put(const char* data, std::size_t size) {
         if (m_failure != 0) return false;
-        if (writeAll(m_fd, data, size)) return true;
-        m_failure = errno != 0 ? errno : EIO;
-        return false;
+        if (!writeAll(m_fd, data, size)) {
+            m_failure = errno != 0 ? errno : EIO;
+            return false;
+        }
+        m_written += static_cast<off_t>(size);
+        startWriteback();
+        return true;
+    }
+
+    // Starts (without waiting for) the disk writes of what was written since the last step. Only
+    // a hint: the commit's fsync is what makes the bytes durable, so a failure here is ignored.
+    void startWriteback() {
+        if (m_written - m_writebackFrom < kWritebackStep) return;
+        ::sync_file_range(m_fd, m_writebackFrom, m_written - m_writebackFrom,
+                          SYNC_FILE_RANGE_WRITE);
+        m_writebackFrom = m_written;
     }
 
     bool drain() {
@@ -149,6 +165,8 @@ class DescriptorWriteBuf : public std::streambuf {
     int m_fd;
     int& m_failure;
     std::vector<char> m_buffer;
+    off_t m_written = 0;  // the stream starts at the start of an emptied file
+    off_t m_writebackFrom = 0;
 };
 
 class DescriptorWriteStream : public std::iostream {
