@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <regex>
 #include <sstream>
 #include <vector>
 
@@ -19,16 +18,31 @@ class LogTest : public ::testing::Test {
         return temp_ / (relativeFolder + "/LogFile.txt");
     }
 
-    // The tab count and text of each line after its "%y-%m-%d %H:%M:%S"
-    // date; fails on a line that does not have that form.
+    // True when `line` starts with a "%y-%m-%d %H:%M:%S" date.
+    static bool startsWithDate(const std::string& line) {
+        static const std::string kShape = "00-00-00 00:00:00";
+        if (line.size() < kShape.size()) return false;
+        for (std::size_t i = 0; i < kShape.size(); ++i) {
+            const bool digit = line[i] >= '0' && line[i] <= '9';
+            if (kShape[i] == '0' ? !digit : line[i] != kShape[i]) return false;
+        }
+        return true;
+    }
+
+    // The tab count and text of each line after its date; fails on a line
+    // that does not have that form or has no tab after the date.
     static Entries entries(const std::string& path) {
-        static const std::regex kLine(R"(\d\d-\d\d-\d\d \d\d:\d\d:\d\d(\t+)(.*))");
         Entries out;
         std::istringstream in(testing_support::readFile(path));
         for (std::string line; std::getline(in, line);) {
-            std::smatch match;
-            EXPECT_TRUE(std::regex_match(line, match, kLine)) << '"' << line << '"';
-            out.emplace_back(match.length(1), match.str(2));
+            const std::size_t dateEnd = 17;
+            const std::size_t textStart = line.find_first_not_of('\t', dateEnd);
+            const bool wellFormed =
+                startsWithDate(line) && line.size() > dateEnd && line[dateEnd] == '\t';
+            EXPECT_TRUE(wellFormed) << '"' << line << '"';
+            if (!wellFormed) continue;
+            const std::size_t end = textStart == std::string::npos ? line.size() : textStart;
+            out.emplace_back(end - dateEnd, line.substr(end));
         }
         return out;
     }
