@@ -46,7 +46,7 @@ bool SKFuncs::getBucket(const String& bucket, const String& prefix, const String
         return false;
     }
     if (!isAuthenticated(m_credentials)) {
-        recordFailure(m_error, "System not authenticated.", "-400", kGetFolder);
+        recordFailure(m_error, kNotAuthenticated, "-400", kGetFolder);
         return false;
     }
     if (bucket.isNull() || bucket.isEmpty()) {

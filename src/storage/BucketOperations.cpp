@@ -26,12 +26,9 @@ Aws::S3::Model::CreateBucketRequest creationRequest(const String& bucket, const 
 bool SKFuncs::createBucket(const String& bucket) {
     static const char kSource[] = "CreateFolder";
     m_error.clearError();
-    if (!isAuthenticated(m_credentials)) {
-        recordFailure(m_error, "System not authenticated.", "-400", kSource);
-        return false;
-    }
-    if (!isGiven(bucket)) {
-        recordFailure(m_error, "Bucket ID is blank or invalid.", "-4", kSource);
+    if (!meetsPreconditions(m_error, kSource,
+                            {{isAuthenticated(m_credentials), kNotAuthenticated, "-400"},
+                             {isGiven(bucket), kBucketNotGiven, "-4"}})) {
         return false;
     }
     ServiceClient client(m_credentials, clientConfiguration(m_region));
@@ -46,12 +43,9 @@ bool SKFuncs::createBucket(const String& bucket) {
 bool SKFuncs::deleteBucket(const String& bucket) {
     static const char kSource[] = "DeleteFolder";
     m_error.clearError();
-    if (!isAuthenticated(m_credentials)) {
-        recordFailure(m_error, "System not authenticated.", "-400", kSource);
-        return false;
-    }
-    if (!isGiven(bucket)) {
-        recordFailure(m_error, "Bucket ID is blank or invalid.", "-4", kSource);
+    if (!meetsPreconditions(m_error, kSource,
+                            {{isAuthenticated(m_credentials), kNotAuthenticated, "-400"},
+                             {isGiven(bucket), kBucketNotGiven, "-4"}})) {
         return false;
     }
     ServiceClient client(m_credentials, clientConfiguration(m_region));

@@ -10,7 +10,7 @@ bool SKFuncs::copyObjectFromSourceBucket(const String& sourceBucket, const Strin
                                          const String& destinationKey) {
     m_error.clearError();
     if (!isAuthenticated(m_credentials)) {
-        recordFailure(m_error, "System not authenticated.", "-400", "");
+        recordFailure(m_error, kNotAuthenticated, "-400", "");
         return false;
     }
     if (!isGiven(sourceBucket) || !isGiven(destinationBucket)) {
@@ -38,16 +38,10 @@ bool SKFuncs::copyObjectFromSourceBucket(const String& sourceBucket, const Strin
 bool SKFuncs::deleteObject(const String& bucket, const String& key) {
     static const char kSource[] = "DeleteObject";
     m_error.clearError();
-    if (!isAuthenticated(m_credentials)) {
-        recordFailure(m_error, "System not authenticated.", "-400", kSource);
-        return false;
-    }
-    if (!isGiven(bucket)) {
-        recordFailure(m_error, "Bucket ID is blank or invalid.", "-4", kSource);
-        return false;
-    }
-    if (!isGiven(key)) {
-        recordFailure(m_error, "Object ID is blank or invalid.", "-4", kSource);
+    if (!meetsPreconditions(m_error, kSource,
+                            {{isAuthenticated(m_credentials), kNotAuthenticated, "-400"},
+                             {isGiven(bucket), kBucketNotGiven, "-4"},
+                             {isGiven(key), kObjectNotGiven, "-4"}})) {
         return false;
     }
     ServiceClient client(m_credentials, clientConfiguration(m_region));

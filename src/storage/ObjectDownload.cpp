@@ -120,20 +120,11 @@ class DownloadDestination {
 
 bool SKFuncs::getObject(const String& bucket, const String& key, const String& path) {
     m_error.clearError();
-    if (!isAuthenticated(m_credentials)) {
-        recordFailure(m_error, "System not authenticated.", "-400", kSource);
-        return false;
-    }
-    if (!isGiven(bucket)) {
-        recordFailure(m_error, "Bucket ID is blank or invalid.", "-4", kSource);
-        return false;
-    }
-    if (!isGiven(key)) {
-        recordFailure(m_error, "Object ID is blank or invalid.", "-4", kSource);
-        return false;
-    }
-    if (!isGiven(path)) {
-        recordFailure(m_error, "No file path specified.", "-4", kSource);
+    if (!meetsPreconditions(m_error, kSource,
+                            {{isAuthenticated(m_credentials), kNotAuthenticated, "-400"},
+                             {isGiven(bucket), kBucketNotGiven, "-4"},
+                             {isGiven(key), kObjectNotGiven, "-4"},
+                             {isGiven(path), "No file path specified.", "-4"}})) {
         return false;
     }
     if (platform::Error refused; !isUsableLocalPath(path, refused)) {

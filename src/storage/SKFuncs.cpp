@@ -62,7 +62,7 @@ String SKFuncs::listBuckets() {
         return String::fromUtf8(kErrorAnswer);
     }
     if (!isAuthenticated(m_credentials)) {
-        recordFailure(m_error, "System not authenticated.", "-400", kListFolders);
+        recordFailure(m_error, kNotAuthenticated, "-400", kListFolders);
         return String::fromUtf8(kErrorAnswer);
     }
     ServiceClient client(m_credentials, clientConfiguration(String()));

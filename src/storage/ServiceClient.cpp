@@ -28,4 +28,15 @@ void recordFailure(SkrError& record, const char* message, const char* code, cons
     record.setError(String::fromUtf8(message), String::fromUtf8(code), String::fromUtf8(source));
 }
 
+bool meetsPreconditions(SkrError& record, const char* source,
+                        std::initializer_list<Precondition> preconditions) {
+    for (const Precondition& precondition : preconditions) {
+        if (!precondition.met) {
+            recordFailure(record, precondition.message, precondition.code, source);
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace skrw::storage

@@ -6,6 +6,8 @@
 #include <aws/s3/S3Client.h>
 #include <aws/s3/S3Errors.h>
 
+#include <initializer_list>
+
 #include "platform/String.h"
 #include "storage/SkrError.h"
 
@@ -40,5 +42,23 @@ void recordServiceFailure(SkrError& record, const Aws::S3::S3Error& error, const
 
 // Records a fixed triple (UTF-8 texts).
 void recordFailure(SkrError& record, const char* message, const char* code, const char* source);
+
+// Texts of the preconditions several operations share.
+inline constexpr char kNotAuthenticated[] = "System not authenticated.";
+inline constexpr char kBucketNotGiven[] = "Bucket ID is blank or invalid.";
+inline constexpr char kObjectNotGiven[] = "Object ID is blank or invalid.";
+
+// One precondition of an operation: when it is not met, the operation fails with this message
+// and code.
+struct Precondition {
+    bool met;
+    const char* message;
+    const char* code;
+};
+
+// Records the first unmet precondition, in the order given, under `source` and answers false;
+// answers true when every precondition is met.
+bool meetsPreconditions(SkrError& record, const char* source,
+                        std::initializer_list<Precondition> preconditions);
 
 }  // namespace skrw::storage
