@@ -20,73 +20,17 @@
  * us-east-1. Exits 1 on the first failed request.
  */
 #include <curl/curl.h>
-#include <openssl/evp.h>
-#include <openssl/hmac.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <time.h>
 
+#include "floor_sigv4.h"
+
 static const char* g_access;
 static const char* g_secret;
 static const char* g_endpoint;
 static const char* g_host;
-
-static void to_hex(const unsigned char* data, size_t size, char* out) {
-    static const char digits[] = "0123456789abcdef";
-    for (size_t i = 0; i < size; ++i) {
-        out[2 * i] = digits[data[i] >> 4];
-        out[2 * i + 1] = digits[data[i] & 15];
-    }
-    out[2 * size] = '\0';
-}
-
-static void sha256_hex(const void* data, size_t size, char* out) {
-    unsigned char digest[32];
-    unsigned int length = 0;
-    EVP_Digest(data, size, digest, &length, EVP_sha256(), NULL);
-    to_hex(digest, 32, out);
-}
-
-static void hmac(const void* key, size_t key_size, const char* data, unsigned char* out) {
-    unsigned int length = 0;
-    HMAC(EVP_sha256(), key, (int)key_size, (const unsigned char*)data, strlen(data), out, &length);
-}
-
-/* The Authorization header line for a request signing host, the payload hash
-   and the date. */
-static void sign(const char* method, const char* path, const char* query, const char* amz_date,
-                 const char* payload_hash, char* authorization, size_t size) {
-    char canonical[4096];
-    snprintf(canonical, sizeof canonical,
-             "%s\n%s\n%s\nhost:%s\nx-amz-content-sha256:%s\nx-amz-date:%s\n\n"
-             "host;x-amz-content-sha256;x-amz-date\n%s",
-             method, path, query, g_host, payload_hash, amz_date, payload_hash);
-    char canonical_hash[65];
-    sha256_hex(canonical, strlen(canonical), canonical_hash);
-    char day[9];
-    memcpy(day, amz_date, 8);
-    day[8] = '\0';
-    char scope[128];
-    snprintf(scope, sizeof scope, "%s/us-east-1/s3/aws4_request", day);
-    char to_sign[512];
-    snprintf(to_sign, sizeof to_sign, "AWS4-HMAC-SHA256\n%s\n%s\n%s", amz_date, scope,
-             canonical_hash);
-    char secret_key[256];
-    snprintf(secret_key, sizeof secret_key, "AWS4%s", g_secret);
-    unsigned char k1[32], k2[32], k3[32], k4[32], signature[32];
-    hmac(secret_key, strlen(secret_key), day, k1);
-    hmac(k1, 32, "us-east-1", k2);
-    hmac(k2, 32, "s3", k3);
-    hmac(k3, 32, "aws4_request", k4);
-    hmac(k4, 32, to_sign, signature);
-    char signature_hex[65];
-    to_hex(signature, 32, signature_hex);
-    snprintf(authorization, size,
-             "Authorization: AWS4-HMAC-SHA256 Credential=%s/%s,"
-             "SignedHeaders=host;x-amz-content-sha256;x-amz-date,Signature=%s",
-             g_access, scope, signature_hex);
-}
 
 struct Memory {
     char* data;
@@ -121,14 +65,15 @@ static int request(const char* method, const char* path, const char* query, cons
         fclose(file);
         if (body_size < 0) return -1;
     }
-    sha256_hex(body != NULL ? body : "", body_size, payload_hash);
+    floor_sha256_hex(body != NULL ? body : "", body_size, payload_hash);
     time_t seconds = time(NULL);
     struct tm utc;
     gmtime_r(&seconds, &utc);
     char amz_date[32];
     strftime(amz_date, sizeof amz_date, "%Y%m%dT%H%M%SZ", &utc);
     char authorization[1024], date_header[64], hash_header[128], url[2048];
-    sign(method, path, query, amz_date, payload_hash, authorization, sizeof authorization);
+    floor_sign(method, path, query, g_host, amz_date, payload_hash, g_access, g_secret,
+               authorization, sizeof authorization);
     snprintf(date_header, sizeof date_header, "x-amz-date: %s", amz_date);
     snprintf(hash_header, sizeof hash_header, "x-amz-content-sha256: %s", payload_hash);
     snprintf(url, sizeof url, "%s%s%s%s", g_endpoint, path, query[0] ? "?" : "", query);
