@@ -31,6 +31,22 @@ std::int16_t accept(RegistryEntry entry) {
     return 0;
 }
 
+// The entry of a function registration, with or without a description.
+RegistryEntry functionEntry(const char* operation, const fmx::QuadChar* pluginId,
+                            std::int16_t functionId, const fmx::Text* name,
+                            const fmx::Text* prototype, std::int16_t minArgs, std::int16_t maxArgs,
+                            std::uint32_t flags, ExtPluginType callback) {
+    RegistryEntry e = entryFor(Kind::Function, operation, pluginId, functionId);
+    e.name = unitsOf(name);
+    e.prototype = unitsOf(prototype);
+    e.minArgs = minArgs;
+    e.maxArgs = maxArgs;
+    e.flags = flags;
+    require(callback != nullptr);
+    e.callback = callback;
+    return e;
+}
+
 }  // namespace
 
 extern "C" {
@@ -41,15 +57,9 @@ std::int16_t FM_ExprEnv_RegisterExternalFunctionEx(
     std::int16_t maxArgs, std::uint32_t flags, ExtPluginType callback, FM_ErrorSlot* err) {
     return guarded<std::int16_t>(err, 0, [&] {
         RegistryEntry e =
-            entryFor(Kind::Function, "FM_ExprEnv_RegisterExternalFunctionEx", pluginId, functionId);
-        e.name = unitsOf(name);
-        e.prototype = unitsOf(prototype);
+            functionEntry("FM_ExprEnv_RegisterExternalFunctionEx", pluginId, functionId, name,
+                          prototype, minArgs, maxArgs, flags, callback);
         e.description = unitsOf(description);
-        e.minArgs = minArgs;
-        e.maxArgs = maxArgs;
-        e.flags = flags;
-        require(callback != nullptr);
-        e.callback = callback;
         return accept(std::move(e));
     });
 }
@@ -60,16 +70,8 @@ std::int16_t FM_ExprEnv_RegisterExternalFunction(const fmx::QuadChar* pluginId,
                                                  std::int16_t maxArgs, std::uint32_t flags,
                                                  ExtPluginType callback, FM_ErrorSlot* err) {
     return guarded<std::int16_t>(err, 0, [&] {
-        RegistryEntry e =
-            entryFor(Kind::Function, "FM_ExprEnv_RegisterExternalFunction", pluginId, functionId);
-        e.name = unitsOf(name);
-        e.prototype = unitsOf(prototype);
-        e.minArgs = minArgs;
-        e.maxArgs = maxArgs;
-        e.flags = flags;
-        require(callback != nullptr);
-        e.callback = callback;
-        return accept(std::move(e));
+        return accept(functionEntry("FM_ExprEnv_RegisterExternalFunction", pluginId, functionId,
+                                    name, prototype, minArgs, maxArgs, flags, callback));
     });
 }
 
