@@ -1,0 +1,57 @@
+#include "RunProcess.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+
+namespace skrw::test {
+namespace {
+
+using File = std::unique_ptr<FILE, int (*)(FILE*)>;
+
+// An unnamed temporary file holding `contents`, removed by the system once closed.
+File tempFile(const std::string& contents) {
+    File file(std::tmpfile(), &std::fclose);
+    if (!file) throw std::runtime_error("tmpfile failed");
+    ::fcntl(fileno(file.get()), F_SETFD, FD_CLOEXEC);  // only the dup2 copies reach the child
+    std::fwrite(contents.data(), 1, contents.size(), file.get());
+    std::fflush(file.get());
+    std::rewind(file.get());
+    return file;
+}
+
+std::string readAll(FILE* file) {
+    std::string text;
+    std::rewind(file);
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+    return text;
+}
+
+}  // namespace
+
+ProcessOutcome runProcess(const std::vector<std::string>& argv, const std::string& input) {
+    File in = tempFile(input), out = tempFile(""), err = tempFile("");
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        ::dup2(fileno(in.get()), 0);
+        ::dup2(fileno(out.get()), 1);
+        ::dup2(fileno(err.get()), 2);
+        ::execv(args[0], args.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0) {
+    }
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readAll(out.get()), readAll(err.get())};
+}
+
+}  // namespace skrw::test
