@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
 
-#include <climits>
-
+#include "TestEnv.h"
 #include "platform/String.h"
 
 using platform::String;
+using skrw::test::ScopedEnv;
 
 namespace {
 
@@ -12,152 +14,125 @@ String u8(std::string_view text) {
     return String::fromUtf8(text);
 }
 
-std::vector<std::string> texts(const std::vector<String>& pieces) {
-    std::vector<std::string> out;
-    for (const String& piece : pieces) out.push_back(piece.isNull() ? "<null>" : piece.utf8());
+std::vector<std::string> fields(const std::string& text, char separator) {
+    std::vector<std::string> out(1);
+    for (char c : text) {
+        if (c == separator)
+            out.emplace_back();
+        else
+            out.back().push_back(c);
+    }
     return out;
 }
 
-const std::string kReplacement = "\xEF\xBF\xBD";
+// `op` applied to the text `f[0]` and the arguments `f[1]`, `f[2]`; lists are joined with ",".
+std::string applied(char op, const std::vector<std::string>& f) {
+    const String s = u8(f[0]);
+    std::string out;
+    switch (op) {
+        case 'l':
+            return s.lowercaseString().utf8();
+        case 'u':
+            return s.uppercaseString().utf8();
+        case '~':
+            return s.stringByExpandingTildeInPath().utf8();
+        case 's':
+            return s.stringByStandardizingPath().utf8();
+        case 'p':
+            return s.stringByDeletingLastPathComponent().utf8();
+        case 'i':
+            return std::to_string(s.integerValue());
+        case 'b':
+            return s.boolValue() ? "yes" : "no";
+        case 'c':
+            return s.containsString(u8(f[1])) ? "yes" : "no";
+        case 'r':
+            return s.stringByReplacingOccurrencesOfString(u8(f[1]), u8(f[2])).utf8();
+        case '/':
+            for (const String& piece : s.componentsSeparatedByString(u8(f[1])))
+                out += piece.utf8() + ",";
+            return out;
+        default:
+            return s.utf8();
+    }
+}
+
+const std::string kBad = "\xEF\xBF\xBD";
 
 }  // namespace
 
-TEST(StringNullAndEmpty, AreDistinctValuesThatOperationsKeepApart) {
-    const String null;
-    const String empty = u8("");
-    EXPECT_TRUE(null.isNull());
-    EXPECT_FALSE(null.isEmpty());
-    EXPECT_FALSE(empty.isNull());
-    EXPECT_TRUE(empty.isEmpty());
-    EXPECT_FALSE(null == empty);
-    EXPECT_FALSE(empty == null);
-    EXPECT_TRUE(null == String::null());
-    EXPECT_TRUE(empty == String::fromUtf16(u""));
-    EXPECT_TRUE(String::fromUtf16(nullptr, 0).isEmpty());
-    EXPECT_TRUE(empty.uppercaseString().isEmpty());
-    EXPECT_TRUE(empty.lowercaseString().isEmpty());
-
-    EXPECT_TRUE(null.lowercaseString().isNull());
-    EXPECT_TRUE(null.uppercaseString().isNull());
-    EXPECT_TRUE(null.stringByAppendingString(u8("x")).isNull());
-    EXPECT_TRUE(null.stringByReplacingOccurrencesOfString(u8("a"), u8("b")).isNull());
-    EXPECT_TRUE(null.stringByExpandingTildeInPath().isNull());
-    EXPECT_TRUE(null.stringByDeletingLastPathComponent().isNull());
-    EXPECT_TRUE(null.componentsSeparatedByString(u8(";")).empty());
-    EXPECT_EQ(null.length(), 0u);
-    EXPECT_EQ(null.characterAtIndex(0), 0);
-    EXPECT_EQ(null.utf8(), "");
-    EXPECT_EQ(null.integerValue(), 0);
-    EXPECT_FALSE(null.boolValue());
-    EXPECT_FALSE(null.containsString(u8("")));
+TEST(String, OperationsOnUtf8Texts) {
+    const std::string home = "/h/me", rootHome = ::getpwnam("root")->pw_dir;
+    ScopedEnv homeVariable("HOME", home + "/");
+    // Each case is "text|argument...|expected"; in the expected text "$" stands for the home
+    // folder and "#" for U+FFFD.
+    const std::pair<char, std::vector<std::string>> rows[] = {
+        {'8',
+         {"a\xE4\xB8z\x80q|a#z#q", "\xC0\xAF\xED\xA0\x80|#####",
+          "\xF4\x90\x80\x80\xF0\x9F\x98\x80|####\xF0\x9F\x98\x80"}},
+        {'l',
+         {"\xC3\x89T \xD0\x96 \xF0\x90\x90\x80 \xC4\xB0 R=1;x|\xC3\xA9t \xD0\xB6 \xF0\x90\x90\xA8 "
+          "i\xCC\x87 r=1;x"}},
+        {'u',
+         {"stra\xC3\x9F"
+          "e \xCF\x83 \xEF\xAC\x81 1\xE4\xB8\xAD|STRASSE \xCE\xA3 FI 1\xE4\xB8\xAD"}},
+        {'~',
+         {"~|$", "~/Downloads/q1.csv|$/Downloads/q1.csv", "/Data/~/x|/Data/~/x",
+          "~no-such-user-skrw/x|~no-such-user-skrw/x", "~root/D|" + rootHome + "/D"}},
+        {'s', {"/a//b/./c/|/a/b/c", "./a/.|a", "//|/", "/a/../b|/a/../b", "~/D|$/D"}},
+        {'p', {"/a/b/|/a", "/q1.csv|/", "q1.csv|", "//|/", "Data/Reports/|Data", "a//b|a"}},
+        {'i',
+         {"\xC2\xA0\t+01x|1", "-5|-5", "4294967297|4294967297", "12.9|12", "+-3|0", "- 3|0",
+          "x25|0", "9223372036854775808|9223372036854775807",
+          "-123456789012345678901234567890|-9223372036854775808",
+          "00000000000000000000000000042|42"}},
+        {'b',
+         {"Yak|yes", "T|yes", " +0001|yes", "-1|yes", "000000002x|yes", "00|no", "ON|no", "0.5|no",
+          "+-1|no", "x1|no", "\xC3\xBF|no", "|no"}},
+        {'c',
+         {"/Users/u/Volumes/x|/Volumes/|yes", "/volumes/x|/Volumes/|no", "/Volumes|/Volumes/|no"}},
+        {'r', {"/a/b/a/b/c|/a/b/||a/b/c", "aaa|a|bb|bbbbbb", "abc||x|abc"}},
+        {'/',
+         {"|;|,", "a=1;;x;|;|a=1,,x,,", "a==b|==|a,b,",
+          "\xC3\xA9\xE2\x80\xA2\xF0\x9F\x98\x80|\xE2\x80\xA2|\xC3\xA9,\xF0\x9F\x98\x80,"}}};
+    for (const auto& [op, cases] : rows) {
+        for (const std::string& text : cases) {
+            SCOPED_TRACE(std::string(1, op) + " " + text);
+            std::vector<std::string> f = fields(text, '|');
+            std::string expected;
+            for (char c : f.back())
+                expected += c == '#' ? kBad : c == '$' ? home : std::string(1, c);
+            f.pop_back();
+            EXPECT_EQ(applied(op, f), expected);
+        }
+    }
+    ScopedEnv rootAsHome("HOME", "/");
+    EXPECT_EQ(applied('~', {"~/a"}), "/a");
+    ScopedEnv noHome("HOME", std::nullopt);
+    EXPECT_EQ(applied('~', {"~/x"}), std::string(::getpwuid(::getuid())->pw_dir) + "/x");
 }
 
-TEST(StringEncoding, Utf16RoundTripWithSupplementaryCharactersAndNul) {
-    const std::u16string units = u"a\u00e9\u4e2d\U0001F600z";
+TEST(String, NullStaysApartFromEmptyAndUtf16KeepsEveryUnit) {
+    const String null, empty = u8("");
+    EXPECT_TRUE(null.isNull() && !null.isEmpty() && empty.isEmpty() && !empty.isNull());
+    EXPECT_FALSE(null == empty || empty == null || u8("Region") == u8("region"));
+    EXPECT_FALSE(u8("\xC3\xA9") == u8("e\xCC\x81") || u8("abc").containsString(null));
+    for (const String& s :
+         {null.lowercaseString(), null.stringByAppendingString(u8("x")),
+          null.stringByReplacingOccurrencesOfString(u8("a"), u8("b")),
+          null.stringByExpandingTildeInPath(), null.stringByDeletingLastPathComponent()})
+        EXPECT_TRUE(s.isNull());
+    EXPECT_TRUE(null.componentsSeparatedByString(u8(";")).empty() &&
+                u8("").uppercaseString().isEmpty());
+    EXPECT_TRUE(null.characterAtIndex(0) == 0 && null.length() == 0 && null.integerValue() == 0);
+
+    const std::u16string units = std::u16string(u"a\u00e9\U0001F600") + u'\0' + u"z";
     const String s = String::fromUtf16(units);
-    EXPECT_EQ(s.utf8(), "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80z");
+    EXPECT_EQ(s.utf8(), std::string("a\xC3\xA9\xF0\x9F\x98\x80\0z", 9));
     EXPECT_EQ(s.utf16(), units);
-    EXPECT_EQ(s.length(), 6u);  // the emoji takes two UTF-16 units
-    EXPECT_EQ(s.characterAtIndex(3), 0xD83D);
-    EXPECT_EQ(s.characterAtIndex(4), 0xDE00);
+    EXPECT_EQ(s.length(), 6u);
+    EXPECT_EQ(s.characterAtIndex(2), 0xD83D);
     EXPECT_EQ(s.characterAtIndex(6), 0);
-
-    const char16_t withNul[] = {u'a', 0, u'b'};
-    EXPECT_EQ(String::fromUtf16(withNul, 3).utf8(), std::string("a\0b", 3));
-    EXPECT_EQ(u8(std::string_view("x\0y", 3)).utf16(), std::u16string(u"x\0y", 3));
-    EXPECT_FALSE(String::fromUtf16(withNul, 3) == u8("a"));
+    EXPECT_EQ(String::fromUtf16(u"x\xDC00\xD800y\xD83D").utf8(), "x" + kBad + kBad + "y" + kBad);
     EXPECT_EQ(String::fromInteger(LLONG_MIN).utf8(), "-9223372036854775808");
-}
-
-TEST(StringEncoding, LoneSurrogatesAndInvalidUtf8BecomeReplacementCharacters) {
-    const std::pair<std::u16string, std::string> utf16[] = {
-        {{u'a', 0xDC00, 0xD800, u'b'}, "a" + kReplacement + kReplacement + "b"},
-        {{u'x', 0xD83D}, "x" + kReplacement},
-        {{0xD83D, u'y'}, kReplacement + "y"}};
-    for (const auto& [units, expected] : utf16) {
-        EXPECT_EQ(String::fromUtf16(units.data(), units.size()).utf8(), expected) << expected;
-    }
-    auto times = [](int n) {
-        std::string out;
-        for (int i = 0; i < n; ++i) out += kReplacement;
-        return out;
-    };
-    // One replacement per bad sequence: truncated, stray continuation byte,
-    // overlong "/", encoded surrogate, beyond U+10FFFF; valid text untouched.
-    const std::pair<std::string, std::string> utf8[] = {
-        {"a\xE4\xB8z", "a" + times(1) + "z"},
-        {"\x80q", times(1) + "q"},
-        {"\xC0\xAF", times(2)},
-        {"\xED\xA0\x80", times(3)},
-        {"\xF4\x90\x80\x80", times(4)},
-        {"ok \xF0\x9F\x98\x80", "ok \xF0\x9F\x98\x80"}};
-    for (const auto& [bytes, expected] : utf8) EXPECT_EQ(u8(bytes).utf8(), expected) << bytes;
-}
-
-TEST(StringComparison, IsExactAndCaseSensitive) {
-    EXPECT_TRUE(u8("region") == u8("region"));
-    EXPECT_FALSE(u8("Region") == u8("region"));
-    EXPECT_FALSE(u8("region ") == u8("region"));
-    // Precomposed and decomposed forms are different texts.
-    EXPECT_FALSE(u8("\xC3\xA9") == u8("e\xCC\x81"));
-}
-
-TEST(StringCaseMapping, MapsUnicodeLettersAndKeepsEverythingElse) {
-    struct Row {
-        std::string input;
-        bool upper;
-        std::string expected;
-    };
-    const Row rows[] = {
-        {"\xC3\x89T\xC3\x89 \xD0\x96", false, "\xC3\xA9t\xC3\xA9 \xD0\xB6"},  // ÉTÉ Ж
-        {"stra\xC3\x9F"
-         "e \xCF\x83",
-         true, "STRASSE \xCE\xA3"},                       // straße σ
-        {"\xEF\xAC\x81le", true, "FILE"},                 // ﬁle
-        {"\xF0\x90\x90\x80", false, "\xF0\x90\x90\xA8"},  // Deseret, outside the BMP
-        {"\xC4\xB0", false, "i\xCC\x87"},                 // İ
-        {"  Region=EU-West-1;x ", false, "  region=eu-west-1;x "},
-        {std::string("a\0b", 3), true, std::string("A\0B", 3)},
-        {"123 \xE4\xB8\xAD", true, "123 \xE4\xB8\xAD"}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.input);
-        const String s = u8(row.input);
-        EXPECT_EQ((row.upper ? s.uppercaseString() : s.lowercaseString()).utf8(), row.expected);
-    }
-}
-
-TEST(StringSplit, KeepsEmptyPiecesAndWorksOnNonAsciiSeparators) {
-    struct Row {
-        std::string text, separator;
-        std::vector<std::string> pieces;
-    };
-    const Row rows[] = {{"", ";", {""}},
-                        {";;", ";", {"", "", ""}},
-                        {"a=1;region=x;", ";", {"a=1", "region=x", ""}},
-                        {"no separator", ";", {"no separator"}},
-                        {"\xC3\xA9=\xE2\x82\xAC;\xF0\x9F\x98\x80",
-                         ";",
-                         {"\xC3\xA9=\xE2\x82\xAC", "\xF0\x9F\x98\x80"}},
-                        {"a\xE2\x80\xA2"
-                         "b\xE2\x80\xA2",
-                         "\xE2\x80\xA2",
-                         {"a", "b", ""}},
-                        {"a==b", "==", {"a", "b"}}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.text);
-        EXPECT_EQ(texts(u8(row.text).componentsSeparatedByString(u8(row.separator))), row.pieces);
-    }
-}
-
-TEST(StringSearchAndReplace, AreLiteralAndReachEveryOccurrence) {
-    EXPECT_TRUE(u8("/Users/u/Volumes/x").containsString(u8("/Volumes/")));
-    EXPECT_FALSE(u8("/volumes/x").containsString(u8("/Volumes/")));
-    EXPECT_FALSE(u8("/Volumes").containsString(u8("/Volumes/")));
-    EXPECT_FALSE(u8("abc").containsString(String()));
-
-    EXPECT_EQ(u8("/a/b/a/b/c").stringByReplacingOccurrencesOfString(u8("/a/b/"), u8("")).utf8(),
-              "a/b/c");
-    EXPECT_EQ(u8("aaa").stringByReplacingOccurrencesOfString(u8("a"), u8("bb")).utf8(), "bbbbbb");
-    EXPECT_EQ(u8("abc").stringByReplacingOccurrencesOfString(u8(""), u8("x")).utf8(), "abc");
-    EXPECT_EQ(u8("x").stringByAppendingString(String()).utf8(), "x");
 }
