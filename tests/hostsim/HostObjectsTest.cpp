@@ -50,111 +50,70 @@ short answerSeven(short, const fmx::ExprEnv&, const fmx::DataVect&, fmx::Data&) 
 
 }  // namespace
 
-TEST(HostText, OperationsCountUtf16UnitsAndFailWithoutChangeOutsideTheText) {
-    const auto t = text(u"(ab(c");
-    const std::pair<std::function<std::string()>, std::string> rows[] = {
-        {[] { return bytes(u"ab\u00B6c", 4, 0, 4); }, "2:ab\0##"s},  // no character is split
-        {[] { return bytes(u"ab\u00B6c", 5, 0, 4); }, "4:ab\xC2\xB6\0#"s},
-        {[] { return bytes(u"a\U0001F600", 5, 0, 3); }, "1:a\0####"s},
-        {[] { return bytes(u"L\u00B6\u20AC", 5, 0, 3, 4); }, "3:L\xB6?\0##"s},
-        {[] { return bytes(u"abc", 4, 1, 100); }, "2:bc\0##"s},
-        {[] { return bytes(u"abc", 4, 3, 1) + bytes(u"abc", 0, 0, 3); }, "0:\0####0:#"s},
-        {[] {
-             return bytes(std::u16string{u'a', 0xD800}, 8, 0, 2);
-         },
-         "4:a\xEF\xBF\xBD\0####"s},
-        {[] { return bytes(u"abc", 16, 4, 1); }, "failure 2"},
-        {[] { return bytes(u"abc", 16, 0, 3, 7); }, "failure 2"},
-        {[] {
-             fmx::TextUniquePtr u;
-             u->Assign("a\xF0\x9F\x98\x80\xC2\xB6", fmx::Text::kEncodingNative);
-             std::u16string out(3, u'#');
-             u->GetUnicode(out.data(), 1, 2);
-             return std::to_string(u->GetSize()) + shown(*text(out));
-         },
-         "4<55357><56832>#/16"},
-        {[] {
-             char16_t b[2] = {u'#', u'#'};
-             text(u"abc")->GetUnicode(b, 2, 2);
-             return "written"s;
-         },
-         "failure 2"},
-        {[] {
-             auto u = text(u"k");
-             u->Assign("\xB6x", 4);
-             return shown(*u);
-         },
-         "<182>x/8"},
-        {[] {
-             auto u = text(u"k");
-             u->Assign(
+TEST(HostText, GetBytesFillsTheBufferWithWholeCharactersAndAZero) {
+    struct Row {
+        std::u16string units;
+        std::uint32_t size, position, count;
+        int encoding;
+        std::string expected;  // the count written, ":" and the buffer, one byte more than `size`
+    };
+    const Row rows[] = {{u"ab\u00B6c", 4, 0, 4, 0, "2:ab\0##"s},
+                        {u"ab\u00B6c", 5, 0, 4, 0, "4:ab\xC2\xB6\0#"s},
+                        {u"a\U0001F600", 5, 0, 3, 0, "1:a\0####"s},
+                        {u"L\u00B6\u20AC", 5, 0, 3, 4, "3:L\xB6?\0##"s},
+                        {u"abc", 4, 1, 100, 0, "2:bc\0##"s},
+                        {u"abc", 4, 3, 1, 0, "0:\0####"s},
+                        {u"abc", 0, 0, 3, 0, "0:#"s},
+                        {std::u16string{u'a', 0xD800}, 8, 0, 2, 0, "4:a\xEF\xBF\xBD\0####"s},
+                        {u"abc", 16, 4, 1, 0, "failure 2"},
+                        {u"abc", 16, 0, 3, 7, "failure 2"}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.expected);
+        EXPECT_EQ(outcome([&] { return bytes(r.units, r.size, r.position, r.count, r.encoding); }),
+                  r.expected);
+    }
+}
+
+TEST(HostText, ChangesCountUtf16UnitsAndFailWithoutChangeOutsideTheText) {
+    using Change = std::function<void(fmx::Text&)>;
+    const auto hello = text(u"hello world");
+    const std::tuple<std::u16string, Change, std::string> rows[] = {
+        {u"k", [](fmx::Text& t) { t.Assign("\xB6x", 4); }, "<182>x/8"},
+        {u"k",
+         [](fmx::Text& t) {
+             t.Assign(
                  "a\xFF"
                  "b\xE2\x82",
                  0);
-             return shown(*u);
          },
          "a<65533>b<65533><65533>/8"},
-        {[] {
-             auto u = text(u"kept");
-             return outcome([&] {
-                        u->Assign("x", 2);
-                        return ""s;
-                    }) +
-                    shown(*u);
-         },
-         "failure 2kept/16"},
-        {[&] {
-             return std::to_string(t->Find(*text(u"("), 1)) +
-                    std::to_string(t->Find(*text(u"x"), 0));
-         },
-         "3-1"},
-        {[&] {
-             return std::to_string(t->Find(*text(u"("), 99)) +
-                    std::to_string(t->Find(*text(u""), 5));
-         },
-         "-15"},
-        {[] {
-             auto u = text(u"abcdef");
-             u->DeleteText(0, 1);
-             u->DeleteText(3, 100);
-             u->DeleteText(3, 1);
-             return shown(*u);
-         },
+        {u"kept", [](fmx::Text& t) { t.Assign("x", 2); }, "failure 2kept/16"},
+        {u"abcdef",
+         [](fmx::Text& t) { t.DeleteText(0, 1), t.DeleteText(3, 100), t.DeleteText(3, 1); },
          "bcd/16"},
-        {[] {
-             auto u = text(u"abc");
-             return outcome([&] {
-                        u->DeleteText(4, 1);
-                        return ""s;
-                    }) +
-                    shown(*u);
+        {u"abc", [](fmx::Text& t) { t.DeleteText(4, 1); }, "failure 2abc/16"},
+        {u"", [&](fmx::Text& t) { t.Assign(""), t.SetText(*hello, 6, 100); }, "world/16"},
+        {u"hello", [](fmx::Text& t) { t.SetText(t, 1, 2); }, "el/16"},
+        {u"hello", [&](fmx::Text& t) { t.SetText(*hello, 12, 1); }, "failure 2hello/16"},
+        {u"abc",
+         [](fmx::Text& t) {
+             char16_t b[2];
+             t.GetUnicode(b, 2, 2);
          },
-         "failure 2abc/16"},
-        {[] {
-             fmx::TextUniquePtr u;
-             u->SetText(*text(u"hello world"), 6, 100);
-             return shown(*u);
-         },
-         "world/16"},
-        {[] {
-             auto u = text(u"hello");
-             u->SetText(*u, 1, 2);
-             return shown(*u);
-         },
-         "el/16"},
-        {[] {
-             auto u = text(u"hello");
-             return outcome([&] {
-                        u->SetText(*text(u"x"), 2, 1);
-                        return ""s;
-                    }) +
-                    shown(*u);
-         },
-         "failure 2hello/16"}};
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(outcome(rows[i].first), rows[i].second);
+         "failure 2abc/16"}};
+    for (const auto& [initial, change, expected] : rows) {
+        SCOPED_TRACE(expected);
+        const auto t = text(initial);
+        const std::string failure = outcome([&] { return change(*t), ""s; });
+        EXPECT_EQ(failure + shown(*t), expected);
     }
+    const auto t = text(u"a\U0001F600\u00B6(b(");
+    std::u16string out(3, u'#');
+    t->GetUnicode(out.data(), 1, 2);
+    EXPECT_EQ(std::to_string(t->GetSize()) + shown(*text(out)), "7<55357><56832>#/16");
+    const auto open = text(u"(");
+    EXPECT_EQ(std::to_string(t->Find(*open, 0)) + std::to_string(t->Find(*open, 5)), "46");
+    EXPECT_EQ(std::to_string(t->Find(*open, 99)) + std::to_string(t->Find(*text(u"x"), 0)), "-1-1");
     FM_ErrorSlot slot{1, 0};
     EXPECT_EQ(FM_Text_Find(t.get(), nullptr, 0, &slot), -1);
     EXPECT_EQ(slot.code, 2);
