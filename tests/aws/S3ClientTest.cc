@@ -174,6 +174,24 @@ TEST_F(S3ClientTest, KeysWithSpecialCharactersRoundTripByteExact) {
     EXPECT_EQ(lastRequest("GET", "hash").target, "/" + m_bucket + "/hash%23tag");
 }
 
+TEST_F(S3ClientTest, KeysOfWhiteSpaceAndLineEndsAreAddressedExactlyAsListed) {
+    std::vector<std::string> stored = {" ", "\t", "a\rb", "a\r\nb", " a", "a "};
+    for (const std::string& key : stored) ASSERT_TRUE(put(key, "of " + key).IsSuccess()) << key;
+    std::vector<std::string> listed = keys();
+    std::sort(listed.begin(), listed.end());
+    std::sort(stored.begin(), stored.end());
+    EXPECT_EQ(listed, stored);
+    for (const std::string& key : listed) {
+        SCOPED_TRACE(::testing::PrintToString(key));
+        EXPECT_EQ(get(key), "of " + key);
+        DeleteObjectRequest remove;
+        remove.SetBucket(m_bucket);
+        remove.SetKey(key);
+        EXPECT_TRUE(m_client->DeleteObject(remove).IsSuccess());
+    }
+    EXPECT_TRUE(keys().empty());
+}
+
 TEST_F(S3ClientTest, CopyOfKeysWithSpecialCharacters) {
     for (const std::string key : {"a b.txt", "100%", "what?", "\xC3\xA9t\xC3\xA9/x"}) {
         ASSERT_TRUE(put(key, "data " + key).IsSuccess()) << key;
