@@ -268,10 +268,14 @@ TEST_F(S3ClientTest, ControlCharactersInHeadersAndDotBucketsAreRefusedUnsent) {
         {key, eu, "", server, copyInto(m_bucket, "../" + marker),
          "The bucket name \"..\" is not valid."},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(::testing::PrintToString(row.message));
-        row.endpoint.empty() ? unsetenv("AWS_ENDPOINT_URL_S3")
-                             : setenv("AWS_ENDPOINT_URL_S3", row.endpoint.c_str(), 1);
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE("row " + std::to_string(i));
+        const Row& row = rows[i];
+        if (row.endpoint.empty()) {
+            unsetenv("AWS_ENDPOINT_URL_S3");
+        } else {
+            setenv("AWS_ENDPOINT_URL_S3", row.endpoint.c_str(), 1);
+        }
         Aws::Client::ClientConfiguration configuration;
         configuration.region = row.region;
         const S3Client client(
