@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -172,6 +173,120 @@ TEST_F(S3ClientTest, KeysWithSpecialCharactersRoundTripByteExact) {
     // The raw target of the "+" key is percent-encoded once.
     EXPECT_EQ(lastRequest("GET", "plus").target, "/" + m_bucket + "/plus%2Bsign");
     EXPECT_EQ(lastRequest("GET", "hash").target, "/" + m_bucket + "/hash%23tag");
+}
+
+TEST_F(S3ClientTest, KeysOfWhiteSpaceAndLineEndsAreAddressedExactlyAsListed) {
+    std::map<std::string, std::string> stored;
+    for (const std::string key : {" ", "\t", "a\rb", "a\r\nb", " a", "a "}) {
+        ASSERT_TRUE(put(key, "of " + key).IsSuccess()) << key;
+        stored[key] = "of " + key;
+    }
+    // A copy source holding a CR travels percent-encoded, never raw.
+    ASSERT_TRUE(copy("a\rb", "\r\n").IsSuccess());
+    stored["\r\n"] = "of a\rb";
+    std::vector<std::string> listed = keys();
+    std::sort(listed.begin(), listed.end());
+    std::vector<std::string> expected;
+    for (const auto& [key, content] : stored) expected.push_back(key);
+    EXPECT_EQ(listed, expected);
+    for (const std::string& key : listed) {
+        SCOPED_TRACE(::testing::PrintToString(key));
+        EXPECT_EQ(get(key), stored[key]);
+        DeleteObjectRequest remove;
+        remove.SetBucket(m_bucket);
+        remove.SetKey(key);
+        EXPECT_TRUE(m_client->DeleteObject(remove).IsSuccess());
+    }
+    EXPECT_TRUE(keys().empty());
+}
+
+template <typename Outcome>
+std::string failureOf(const Outcome& outcome) {
+    return outcome.IsSuccess() ? "succeeded" : outcome.GetError().GetMessage();
+}
+
+TEST_F(S3ClientTest, ControlCharactersInHeadersAndDotBucketsAreRefusedUnsent) {
+    const std::string marker = uniqueName("aws-unsent");
+    const auto inHeader = [](const std::string& name) {
+        return "The request holds a control character in header " + name + "; it was not sent.";
+    };
+    const auto listMarker = [&](const S3Client& client) {
+        ListObjectsV2Request request;
+        request.SetBucket(marker);
+        return failureOf(client.ListObjectsV2(request));
+    };
+    const auto getFrom = [&](const std::string& bucket) {
+        return [&, bucket](const S3Client& client) {
+            GetObjectRequest request;
+            request.SetBucket(bucket);
+            request.SetKey(marker);
+            return failureOf(client.GetObject(request));
+        };
+    };
+    const auto copyInto = [&](const std::string& bucket, const std::string& source) {
+        return [&, bucket, source](const S3Client& client) {
+            CopyObjectRequest request;
+            request.SetBucket(bucket);
+            request.SetKey(marker);
+            request.SetCopySource(source);
+            return failureOf(client.CopyObject(request));
+        };
+    };
+    struct Row {
+        std::string accessKey;
+        std::string region;
+        std::string sessionToken;
+        std::string endpoint;  // AWS_ENDPOINT_URL_S3; empty: not set
+        std::function<std::string(const S3Client&)> call;
+        std::string message;
+    };
+    const std::string key = kAccessKey, eu = "eu-west-1", server = serverEndpoint();
+    const std::string authorization = inHeader("Authorization");
+    const auto putWithContentType = [&](const S3Client& client) {
+        PutObjectRequest request;
+        request.SetBucket(m_bucket);
+        request.SetKey(marker);
+        request.SetContentType("text/plain\r\nx-amz-acl: public-read");
+        request.SetBody(Aws::MakeShared<std::stringstream>("test", "x"));
+        return failureOf(client.PutObject(request));
+    };
+    const Row rows[] = {
+        {"S3R\r\nVER", eu, "", server, listMarker, authorization},
+        {std::string("S3\0RVER", 7), eu, "", server, listMarker, authorization},
+        {"S3RVER\x1F", eu, "", server, listMarker, authorization},
+        {"S3RVER\x7F", eu, "", server, listMarker, authorization},
+        {key, "eu-west-1\r\nx-amz-date: 1", "", server, listMarker, authorization},
+        {key, "eu-west-1\n", "", "", listMarker,
+         "The region \"eu-west-1\n\" is not a valid region name."},
+        {key, eu, "to\nken", server, listMarker, inHeader("x-amz-security-token")},
+        {key, eu, "", server + "\r", listMarker, inHeader("Host")},
+        {key, eu, "", server, putWithContentType, inHeader("Content-Type")},
+        {key, eu, "", server, getFrom("."), "The bucket name \".\" is not valid."},
+        {key, eu, "", server, getFrom(".."), "The bucket name \"..\" is not valid."},
+        {key, eu, "", server, copyInto(".", m_bucket + "/k"),
+         "The bucket name \".\" is not valid."},
+        {key, eu, "", server, copyInto(m_bucket, "../" + marker),
+         "The bucket name \"..\" is not valid."},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE("row " + std::to_string(i));
+        const Row& row = rows[i];
+        if (row.endpoint.empty()) {
+            unsetenv("AWS_ENDPOINT_URL_S3");
+        } else {
+            setenv("AWS_ENDPOINT_URL_S3", row.endpoint.c_str(), 1);
+        }
+        Aws::Client::ClientConfiguration configuration;
+        configuration.region = row.region;
+        const S3Client client(
+            Aws::Auth::AWSCredentials(row.accessKey, kSecretKey, row.sessionToken), configuration,
+            Aws::Client::AWSAuthV4Signer::PayloadSigningPolicy::Never, true);
+        EXPECT_EQ(row.call(client), row.message);
+    }
+    useServerEndpoint();
+    for (const RecordedRequest& request : recordedRequests()) {
+        EXPECT_EQ(request.target.find(marker), std::string::npos) << request.target;
+    }
 }
 
 TEST_F(S3ClientTest, CopyOfKeysWithSpecialCharacters) {

@@ -80,11 +80,21 @@ TEST(XmlParsersTest, MissingOwnerAndUnknownStorageClassGiveEmptyAndNotSet) {
     EXPECT_EQ(result.GetNextContinuationToken(), "");
 }
 
-TEST(XmlParsersTest, PredefinedEntitiesAreDecodedAndUndeclaredOnesKeptAsText) {
+TEST(XmlParsersTest, KeysAreKeptByteForByteAndOnlyPredefinedEntitiesAreDecoded) {
     const std::pair<std::string, std::string> rows[] = {{"a&amp;b&lt;&gt;&apos;&#x20AC;&#65;",
                                                          "a&b<>'\xE2\x82\xAC"
                                                          "A"},
-                                                        {"a&x;b", "a&x;b"}};
+                                                        {"a&x;b", "a&x;b"},
+                                                        {" ", " "},
+                                                        {"\t", "\t"},
+                                                        {"a\rb", "a\rb"},
+                                                        {"a\r\nb", "a\r\nb"},
+                                                        {" a", " a"},
+                                                        {"a ", "a "},
+                                                        {"&#13;", "\r"},
+                                                        {"a&#13;&#10;b", "a\r\nb"},
+                                                        {"&#x9;", "\t"},
+                                                        {" <![CDATA[\r\n]]>\r", " \r\n\r"}};
     for (const auto& [key, expected] : rows) {
         SCOPED_TRACE(key);
         ListObjectsV2Result result;
@@ -93,6 +103,44 @@ TEST(XmlParsersTest, PredefinedEntitiesAreDecodedAndUndeclaredOnesKeptAsText) {
         ASSERT_EQ(result.GetContents().size(), 1u);
         EXPECT_EQ(result.GetContents()[0].GetKey(), expected);
     }
+}
+
+TEST(XmlParsersTest, EveryParserKeepsTextExactlyBetweenIndentedElements) {
+    ListBucketsResult buckets;
+    ASSERT_EQ(parseListBuckets("<ListAllMyBucketsResult>\r\n <Buckets>\r\n  <Bucket>\r\n"
+                               "   <Name> b\r</Name>\r\n  </Bucket>\r\n </Buckets>\r\n"
+                               "</ListAllMyBucketsResult>\r\n",
+                               buckets),
+              "");
+    ASSERT_EQ(buckets.GetBuckets().size(), 1u);
+    EXPECT_EQ(buckets.GetBuckets()[0].GetName(), " b\r");
+
+    ListObjectsV2Result objects;
+    ASSERT_EQ(parseListObjectsV2(listing("\n <Contents>\n  <Key>\t</Key>\n  <Size>7</Size>\n"
+                                         " </Contents>\n <CommonPrefixes>\n  <Prefix> \r\n"
+                                         "</Prefix>\n </CommonPrefixes>\n <IsTruncated>true"
+                                         "</IsTruncated>\n"),
+                                 objects),
+              "");
+    ASSERT_EQ(objects.GetContents().size(), 1u);
+    EXPECT_EQ(objects.GetContents()[0].GetKey(), "\t");
+    EXPECT_EQ(objects.GetContents()[0].GetSize(), 7);
+    ASSERT_EQ(objects.GetCommonPrefixes().size(), 1u);
+    EXPECT_EQ(objects.GetCommonPrefixes()[0].GetPrefix(), " \r\n");
+    EXPECT_TRUE(objects.GetIsTruncated());
+
+    const auto error =
+        parseErrorDocument("<Error>\r\n <Code>C</Code>\r\n <Message>one\r\ntwo </Message></Error>");
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->code, "C");
+    EXPECT_EQ(error->message, "one\r\ntwo ");
+
+    CopyObjectResult copy;
+    ASSERT_EQ(parseCopyObjectResult("<CopyObjectResult>\r\n <ETag>\"a\r\"</ETag>\r\n"
+                                    "</CopyObjectResult>",
+                                    copy),
+              "");
+    EXPECT_EQ(copy.GetETag(), "\"a\r\"");
 }
 
 TEST(XmlParsersTest, DocumentTypeDeclarationsAreRefusedAndNeverExpanded) {

@@ -86,6 +86,17 @@ TEST_F(Refusals, ServiceRefusalsCarryTheServiceMessage) {
              "The specified key does not exist.", "CopyObject"},
             {[&] { return f.deleteObject(missing, S("k")); }, noBucket, "DeleteObject"},
             {[&] { return f.createBucket(S("Not_A_Valid_Bucket")); }, nullptr, "CreateFolder"},
+            // Refused by the S3 layer before any request, recorded as the service's refusals.
+            {[&] { return f.deleteObject(S(".."), S("k")); },
+             "The bucket name \"..\" is not valid.", "DeleteObject"},
+            {[&] { return f.copyObjectFromSourceBucket(S("."), S("k"), b, S("copy")); },
+             "The bucket name \".\" is not valid.", "CopyObject"},
+            {[&] {
+                 authenticate(S("region=eu-west-1\r\nx-amz-date: 1"));
+                 return list(bucket);
+             },
+             "The request holds a control character in header Authorization; it was not sent.",
+             "GetFolder"},
         });
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Errors.h"
+#include "WireChecks.h"
 
 namespace skrw::aws {
 
@@ -195,6 +196,7 @@ void RequestExecutor::learnClockSkew(const HttpResponse& response) {
 
 OperationAnswer RequestExecutor::execute(const OperationRequest& request) {
     if (m_configurationError) return failed(*m_configurationError);
+    if (auto refusal = bucketNameRefusal(request.bucket)) return failed(std::move(*refusal));
     PreparedBody body;
     if (auto failure = prepareBody(request, body)) return failed(std::move(*failure));
     for (long retries = 0;; ++retries) {
@@ -203,8 +205,11 @@ OperationAnswer RequestExecutor::execute(const OperationRequest& request) {
         }
         // Each attempt's answer (and a response stream it holds) is gone before
         // the next attempt asks for a new one.
-        OperationAnswer answer =
-            classify(request, m_transport.perform(buildAttempt(request, body), m_settings));
+        const HttpRequest attempt = buildAttempt(request, body);
+        // The headers are final here, so this one check covers every value
+        // that reaches them (credentials, region, host, operation headers).
+        if (auto refusal = headerRefusal(attempt.headers)) return failed(std::move(*refusal));
+        OperationAnswer answer = classify(request, m_transport.perform(attempt, m_settings));
         if (!answer.error || !m_retry.shouldRetry(*answer.error, retries)) return answer;
         if (answer.error->GetErrorType() == Aws::S3::S3Errors::REQUEST_TIME_TOO_SKEWED) {
             learnClockSkew(answer.response);

@@ -5,6 +5,7 @@
 
 #include "Errors.h"
 #include "RequestExecutor.h"
+#include "WireChecks.h"
 #include "XmlParsers.h"
 
 namespace Aws::S3 {
@@ -187,6 +188,10 @@ PutObjectOutcome S3Client::PutObject(const PutObjectRequest& in) const {
 
 CopyObjectOutcome S3Client::CopyObject(const CopyObjectRequest& in) const {
     return guarded<CopyObjectOutcome>([&] {
+        const Aws::String& source = in.GetCopySource();
+        if (auto refusal = skrw::aws::bucketNameRefusal(source.substr(0, source.find('/')))) {
+            return CopyObjectOutcome(std::move(*refusal));
+        }
         OperationRequest request = objectRequest("PUT", in.GetBucket(), in.GetKey());
         request.headers.push_back(
             {"x-amz-copy-source", skrw::aws::encodePathSegments(in.GetCopySource())});

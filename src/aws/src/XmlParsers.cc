@@ -12,9 +12,11 @@ namespace {
 using namespace Aws::S3::Model;
 
 // Predefined entities and character references only; DOCTYPE nodes are kept
-// so that a document carrying one can be refused.
+// so that a document carrying one can be refused. Text is kept byte for byte:
+// no end-of-line normalisation (a key "a\r\nb" stays itself) and text made only
+// of white space is kept (a key " " is not the empty key).
 constexpr unsigned kParseOptions =
-    (pugi::parse_default | pugi::parse_doctype) & ~pugi::parse_wnorm_attribute;
+    pugi::parse_cdata | pugi::parse_escapes | pugi::parse_ws_pcdata | pugi::parse_doctype;
 
 std::string_view localName(const char* name) {
     const char* colon = std::strchr(name, ':');
@@ -28,8 +30,16 @@ pugi::xml_node child(pugi::xml_node parent, std::string_view name) {
     return {};
 }
 
+// The element's whole text: every text and CDATA piece in order, so that a
+// piece made only of white space before a CDATA section is not lost.
 std::string text(pugi::xml_node parent, std::string_view name) {
-    return child(parent, name).child_value();
+    std::string out;
+    for (pugi::xml_node node : child(parent, name).children()) {
+        if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) {
+            out += node.value();
+        }
+    }
+    return out;
 }
 
 std::string load(std::string_view body, pugi::xml_document& document, pugi::xml_node& root) {

@@ -14,8 +14,9 @@ namespace skrw::aws {
 // larger than kMaxDocumentBytes, documents with a document type declaration
 // and malformed documents are refused; entities other than the predefined five
 // and character references are never expanded. Element names are matched
-// without a namespace prefix. A parser answers the empty text on success and
-// the reason on refusal.
+// without a namespace prefix. Every text is read byte for byte: line ends are
+// not normalised and text made only of white space is kept. A parser answers
+// the empty text on success and the reason on refusal.
 
 struct ServiceError {
     std::string code;
