@@ -28,7 +28,7 @@ class StorageFunctions : public WithStorage {
         return files_.path() + "/" + name;
     }
     bool upload(const std::string& key) {
-        return done(call(SKRW_PostObject, texts({bucket_, key, file(key)})));
+        return done(call(SKRW_PostObject, texts({bucket_, key, file("upload")})));
     }
     std::string property(const hostsim::Arguments& args) {
         return call(SKRW_GetBucketProperty, args).text;
