@@ -1,8 +1,7 @@
 #pragma once
-// The one way tests make host framework operations fail or watch them: every test program that
-// links skrw_host_failures gets the linker's --wrap for the operations below, so the plug-in
-// code linked into it calls the wrappers of HostFailures.cpp first; each goes on to the host's
-// own operation unless a failure is armed for it.
+// The one way tests make host framework operations fail or watch them: a program that links
+// skrw_host_failures gets the linker's --wrap for each operation below, so the plug-in code in
+// it calls the wrappers of HostFailures.cpp, which go on to the host's own unless armed.
 #include <cstdint>
 
 namespace skrw::test {
@@ -14,7 +13,7 @@ enum class HostOperation {
     DataSetAsText,
     RegisterFunction,
     RegisterStep,
-    UnregisterFunction,
+    UnregisterFunction
 };
 
 // The `skip`+1-th call of `operation` from now on fails with the host error `code` (1 out of

@@ -3,29 +3,25 @@
 // a fresh storage object in m_objFuncs as the host's start-up makes it.
 #include <gtest/gtest.h>
 
-#include <initializer_list>
-#include <string>
-#include <string_view>
-
 #include "HostFailures.h"
+#include "TestServer.h"
 #include "functions/FunctionTable.h"
 #include "functions/PluginFunctions.h"
 #include "hostsim/HostValues.h"
 #include "storage/SKFuncs.h"
-#include "storage/SkrError.h"
 
 namespace skrw::test {
 
-// The locale type a result carries before the call: the count failure and the UTF-16 path keep
-// it, the 8-bit path sets a new locale of type 1.
+// The locale type of a result before the call: the count failure and the UTF-16 path keep it,
+// the 8-bit path sets a new locale of type 1.
 inline constexpr std::int32_t kOwnLocaleType = 7;
 
 struct Answer {
-    short hostError = 0;
-    bool set = false;
+    short hostError;
+    bool set;
     std::string text;
-    bool utf16 = false;
-    std::int32_t localeType = 0;
+    bool utf16;
+    std::int32_t localeType;
 };
 
 inline hostsim::Arguments texts(std::initializer_list<std::string_view> values) {
@@ -47,21 +43,16 @@ class WithStorage : public ::testing::Test {
     void SetUp() override { m_objFuncs = new SKFuncs(); }
     void TearDown() override {
         stopHostFailures();
-        delete m_objFuncs;
-        m_objFuncs = nullptr;
+        delete std::exchange(m_objFuncs, nullptr);
+    }
+    // A record no function makes, its message outside ASCII.
+    static void markError() {
+        using S = platform::String;
+        m_objFuncs->SetError(S::fromUtf8("caf\xC3\xA9 \xF0\x9F\x98\x80"), S::fromUtf8("-77"),
+                             S::fromUtf8("m"));
     }
     static std::string lastError() { return m_objFuncs->getLastError().utf8(); }
-    static std::string lastErrorCode() { return m_objFuncs->getLastErrorCode().utf8(); }
-    // A record no function makes, with a message outside ASCII.
-    static SkrError marker() {
-        using S = platform::String;
-        return SkrError(S::fromUtf8("caf\xC3\xA9 \xF0\x9F\x98\x80"), S::fromUtf8("-77"), S::fromUtf8("m"));
-    }
-    static void markError() {
-        const SkrError mark = marker();
-        m_objFuncs->SetError(mark.message(), mark.code(), mark.source());
-    }
-    static bool marked() { return lastErrorCode() == "-77"; }
+    static bool marked() { return m_objFuncs->getLastErrorCode().utf8() == "-77"; }
 };
 
 }  // namespace skrw::test

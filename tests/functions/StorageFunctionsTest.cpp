@@ -1,12 +1,10 @@
 // What the storage functions decide against the local S3 server: which argument goes where,
-// absent against empty arguments, the UTF-16 arguments and 8-bit answers, and the property index.
+// absent against empty arguments, UTF-16 arguments and 8-bit answers, and the property index.
 // What the operations themselves do is tested with the storage object (tests/storage).
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "ScriptCall.h"
-#include "TestServer.h"
 
 namespace skrw::test {
 namespace {
@@ -16,92 +14,83 @@ class StorageFunctions : public WithStorage {
     void SetUp() override {
         useServerEndpoint();
         WithStorage::SetUp();
-        ASSERT_TRUE(done(call(SKRW_UseCredentials, texts({"s3", kAccessKey, kSecretKey}))));
-        ASSERT_TRUE(done(call(SKRW_CreateBucket, texts({bucket_}))));
+        ASSERT_EQ(answer(SKRW_UseCredentials, {"s3", kAccessKey, kSecretKey}), "0");
+        ASSERT_EQ(answer(SKRW_CreateBucket, {bucket_}), "0");
     }
-    // "0" by the 8-bit path with a new locale of type 1.
-    static bool done(const Answer& answer) {
-        return answer.text == "0" && !answer.utf16 && answer.localeType == 1;
+    // The answer's text, by the 8-bit path with a new locale of type 1.
+    static std::string answer(ExtPluginType function, const hostsim::Arguments& args) {
+        const Answer answer = call(function, args);
+        EXPECT_TRUE(!answer.utf16 && answer.localeType == 1);
+        return answer.text;
     }
-    std::string file(const std::string& name, const std::string& content = "content") {
-        std::ofstream(files_.path() + "/" + name) << content;
+    static std::string answer(ExtPluginType function, std::initializer_list<std::string_view> a) {
+        return answer(function, texts(a));
+    }
+    std::string file(const std::string& name) {
+        std::ofstream(files_.path() + "/" + name) << name;
         return files_.path() + "/" + name;
     }
-    bool upload(const std::string& key) {
-        return done(call(SKRW_PostObject, texts({bucket_, key, file("upload")})));
-    }
-    std::string property(const hostsim::Arguments& args) {
-        return call(SKRW_GetBucketProperty, args).text;
-    }
-    std::string keys() { return property(texts({"keys", "0"})); }
-
     TempDir files_;
     const std::string bucket_ = uniqueName("functions");
 };
 
 TEST_F(StorageFunctions, ObjectArgumentsReachTheOperationsInTheirPlacesAsTheirUtf16Units) {
-    hostsim::Arguments post;  // an unpaired surrogate becomes U+FFFD; blanks stay
-    post.textUtf8(bucket_).text(u" a\xD800 ").textUtf8(file("a", "of a"));
-    ASSERT_TRUE(done(call(SKRW_PostObject, post)));
-    const std::string a = " a\xEF\xBF\xBD ";
-    EXPECT_TRUE(done(call(SKRW_CopyObject, texts({bucket_, a, bucket_, "b"}))));
-    const std::string download = files_.volumesPath() + "/b";
-    EXPECT_TRUE(done(call(SKRW_GetObject, texts({bucket_, "b", download}))));
-    EXPECT_EQ((std::stringstream() << std::ifstream(download).rdbuf()).str(), "of a");
-    EXPECT_TRUE(done(call(SKRW_DeleteObject, texts({bucket_, a}))));
-    ASSERT_TRUE(done(call(SKRW_GetBucket, texts({bucket_}))));
-    EXPECT_EQ(keys(), "b\n");
-    const Answer all = call(SKRW_ListAllBuckets, {});
-    EXPECT_NE(("\n" + all.text).find("\n" + bucket_ + "\n"), std::string::npos) << all.text;
-    EXPECT_EQ(all.localeType, 1);
+    const std::string key = " a\xEF\xBF\xBD ", download = files_.volumesPath() + "/b";
+    // An unpaired surrogate becomes U+FFFD and blanks stay; an absent delete flag keeps the file.
+    ASSERT_EQ(answer(SKRW_PostObject,
+                     hostsim::Arguments().textUtf8(bucket_).text(u" a\xD800 ").textUtf8(file("a"))),
+              "0");
+    EXPECT_EQ(answer(SKRW_CopyObject, {bucket_, key, bucket_, "b"}), "0");
+    EXPECT_EQ(answer(SKRW_GetObject, {bucket_, "b", download}), "0");
+    EXPECT_EQ(std::filesystem::file_size(download), 1u);
+    EXPECT_EQ(answer(SKRW_DeleteObject, {bucket_, key}), "0");
+    // The fourth argument is the delete flag: exactly one of the true words, in any case.
+    const std::pair<const char*, bool> flags[] = {
+        {"y", false},          {"TRUE", false}, {"oN", false},      {"1", false},
+        {"ye\xC5\xBF", false}, {"2", true},     {"T", true},        {" yes", true},
+        {"yes ", true},        {"01", true},    {"\xC3\xBD", true}, {"", true}};
+    for (std::size_t i = 0; i < std::size(flags); ++i) {
+        const std::string path = file("flag" + std::to_string(i));
+        EXPECT_EQ(answer(SKRW_PostObject, {bucket_, "flag", path, flags[i].first}), "0");
+        EXPECT_EQ(std::filesystem::exists(path), flags[i].second) << '"' << flags[i].first << '"';
+    }
+    EXPECT_TRUE(std::filesystem::exists(files_.path() + "/a"));
+    ASSERT_EQ(answer(SKRW_GetBucket, {bucket_}), "0");
+    EXPECT_EQ(answer(SKRW_GetBucketProperty, {"keys", "0"}), "b\nflag\n");
+    EXPECT_NE(("\n" + answer(SKRW_ListAllBuckets, {})).find("\n" + bucket_ + "\n"),
+              std::string::npos);
 }
 
-TEST_F(StorageFunctions, ListingArgumentsAreReadInPlaceAndAnEmptyTokenIsSentButAnAbsentOneNot) {
-    for (const char* key : {"docs/a", "docs/b", "docs/c/d", "other"}) ASSERT_TRUE(upload(key));
-    ASSERT_TRUE(done(call(SKRW_GetBucket, texts({bucket_, "docs/", "/", "1"}))));
-    EXPECT_EQ(keys(), "docs/a\n");
-    const std::string token = property(texts({"nextcontinuationtoken", "0"}));
-    ASSERT_TRUE(done(call(SKRW_GetBucket, texts({bucket_, "docs/", "/", "1", token}))));
-    EXPECT_EQ(keys(), "docs/b\n");
-    call(SKRW_GetBucket, texts({bucket_}));
-    call(SKRW_GetBucket, texts({bucket_, "", "", "", ""}));
-    std::vector<std::string> listings;  // this bucket's last two listing requests
+TEST_F(StorageFunctions, ListingArgumentsAreReadInPlaceAnEmptyTokenIsSentAndTheIndexIsLow32Bits) {
+    for (const char* key : {"d/a", "d/b", "d/c/d", "e"}) {
+        ASSERT_EQ(answer(SKRW_PostObject, {bucket_, key, file("a")}), "0");
+    }
+    ASSERT_EQ(answer(SKRW_GetBucket, {bucket_, "d/", "/", "1"}), "0");
+    EXPECT_EQ(answer(SKRW_GetBucketProperty, {"keys", "0"}), "d/a\n");
+    const std::string token = answer(SKRW_GetBucketProperty, {"nextcontinuationtoken", "0"});
+    ASSERT_EQ(answer(SKRW_GetBucket, {bucket_, "d/", "/", "1", token}), "0");
+    EXPECT_EQ(answer(SKRW_GetBucketProperty, {"keys", "0"}), "d/b\n");
+    answer(SKRW_GetBucket, {bucket_});
+    // The index is the low 32 bits of the number, read as a signed value.
+    for (const auto& [index, key] : {std::pair{2.0L, "d/c/d"},
+                                     {4294967298.0L, "d/c/d"},
+                                     {-4294967295.0L, "d/b"},
+                                     {4294967295.0L, "!!ERROR!!"}}) {
+        EXPECT_EQ(
+            answer(SKRW_GetBucketProperty, hostsim::Arguments().textUtf8("key").number(index)), key)
+            << static_cast<double>(index);
+    }
+    answer(SKRW_GetBucket, {bucket_, "", "", "", ""});
+    std::vector<std::string> listings;  // this bucket's listing requests
     for (const RecordedRequest& request : recordedRequests()) {
         const std::string& target = request.target;
         if (target.starts_with("/" + bucket_ + "?") && target.find("list-type=2") != target.npos) {
-            listings.push_back(target);
+            listings.push_back(target + "&");
         }
     }
-    ASSERT_GE(listings.size(), 2u);
-    EXPECT_EQ(listings.end()[-2].find("continuation-token"), std::string::npos);
-    EXPECT_NE((listings.back() + "&").find("continuation-token=&"), std::string::npos);
-}
-
-TEST_F(StorageFunctions, ThePropertyIndexIsTheLowThirtyTwoBitsOfTheNumberReadAsSigned) {
-    for (const char* key : {"k0", "k1", "k2"}) ASSERT_TRUE(upload(key));
-    ASSERT_TRUE(done(call(SKRW_GetBucket, texts({bucket_}))));
-    const std::pair<long double, const char*> rows[] = {
-        {2, "k2"},
-        {4294967298.0L, "k2"},   // 2^32 + 2
-        {-4294967295.0L, "k1"},  // -(2^32) + 1
-        {4294967295.0L, "!!ERROR!!"},  // low bits read as -1
-    };
-    for (const auto& [index, key] : rows) {
-        hostsim::Arguments args;
-        args.textUtf8("key").number(index);
-        EXPECT_EQ(property(args), key) << static_cast<double>(index);
-    }
-}
-
-TEST_F(StorageFunctions, TheFourthPostArgumentIsTheDeleteFlagByTheYesNoRule) {
-    const std::pair<const char*, bool> rows[] = {{nullptr, true}, {"oN", false}, {"2", true}};
-    for (const auto& [flag, kept] : rows) {
-        const std::string key = flag ? flag : "absent", path = file(key);
-        hostsim::Arguments args = texts({bucket_, key, path});
-        if (flag != nullptr) args.textUtf8(flag);
-        EXPECT_TRUE(done(call(SKRW_PostObject, args)));
-        EXPECT_EQ(std::filesystem::exists(path), kept) << key;
-    }
+    ASSERT_EQ(listings.size(), 4u);
+    EXPECT_EQ(listings[2].find("continuation-token"), std::string::npos) << listings[2];
+    EXPECT_NE(listings[3].find("continuation-token=&"), std::string::npos) << listings[3];
 }
 
 }  // namespace
