@@ -1,40 +1,58 @@
 #pragma once
-// Calls script functions the way the host does, through the real FMWrapper objects, and keeps
-// what a test needs to see of the answer.
-#include <cstdint>
-#include <initializer_list>
-#include <string>
-#include <string_view>
+// Script functions called the way the host calls them, through the real FMWrapper objects, with
+// a fresh storage object in m_objFuncs as the host's start-up makes it.
+#include <gtest/gtest.h>
 
-#include "fmx/FMWrapperApi.h"
-#include "hostsim/HostObjects.h"
+#include "HostFailures.h"
+#include "TestServer.h"
+#include "functions/FunctionTable.h"
+#include "functions/PluginFunctions.h"
 #include "hostsim/HostValues.h"
+#include "storage/SKFuncs.h"
 
 namespace skrw::test {
 
-// The locale type a result carries before a call, so that a test can tell the result's own
-// locale (kept) from the new locale of type 1 that the 8-bit path makes.
+// The locale type of a result before the call: the count failure and the UTF-16 path keep it,
+// the 8-bit path sets a new locale of type 1.
 inline constexpr std::int32_t kOwnLocaleType = 7;
 
 struct Answer {
-    short hostError = 0;
-    bool set = false;
-    std::string text;  // UTF-8 form of the result's text
-    std::u16string units;
-    hostsim::TextOrigin origin = hostsim::TextOrigin::EightBit;
-    std::int32_t localeType = 0;
-    std::int32_t dataType = 0;
-
-    bool isEightBit() const { return origin == hostsim::TextOrigin::EightBit; }
-    bool isUtf16() const { return origin == hostsim::TextOrigin::Utf16; }
+    short hostError;
+    bool set;
+    std::string text;
+    bool utf16;
+    std::int32_t localeType;
 };
 
-// Text arguments given as UTF-8.
-hostsim::Arguments texts(std::initializer_list<std::string_view> values);
+inline hostsim::Arguments texts(std::initializer_list<std::string_view> values) {
+    hostsim::Arguments args;
+    for (std::string_view value : values) args.textUtf8(value);
+    return args;
+}
 
-// Calls `callback` under `id` with the arguments; the result starts unset with locale type
-// kOwnLocaleType.
-Answer call(ExtPluginType callback, short id, const hostsim::Arguments& args);
-Answer call(ExtPluginType callback, short id, std::initializer_list<std::string_view> values);
+inline Answer call(ExtPluginType callback, const hostsim::Arguments& args) {
+    hostsim::Result result;
+    hostsim::host(&result.data())->locale.type = kOwnLocaleType;
+    const short hostError = hostsim::invoke(callback, 0, args, result);
+    return {hostError, result.isSet(), result.textUtf8(),
+            result.origin() == hostsim::TextOrigin::Utf16, result.localeType()};
+}
+
+class WithStorage : public ::testing::Test {
+  protected:
+    void SetUp() override { m_objFuncs = new SKFuncs(); }
+    void TearDown() override {
+        stopHostFailures();
+        delete std::exchange(m_objFuncs, nullptr);
+    }
+    // A record no function makes, its message outside ASCII.
+    static void markError() {
+        using S = platform::String;
+        m_objFuncs->SetError(S::fromUtf8("caf\xC3\xA9 \xF0\x9F\x98\x80"), S::fromUtf8("-77"),
+                             S::fromUtf8("m"));
+    }
+    static std::string lastError() { return m_objFuncs->getLastError().utf8(); }
+    static bool marked() { return m_objFuncs->getLastErrorCode().utf8() == "-77"; }
+};
 
 }  // namespace skrw::test
