@@ -63,7 +63,7 @@ class StorageFunctions : public skrw::test::WithStorage {
     // The targets of the bucket's listing requests, in order.
     static std::vector<std::string> listingsOf(const std::string& bucket) {
         std::vector<std::string> listings;
-        for (const auto& request : skrw::test::recordedRequests()) {
+        for (const auto& request : skrw::test::requestsFor(bucket)) {
             if (request.target.starts_with("/" + bucket + "?") &&
                 contains(request.target, "list-type=2")) {
                 listings.push_back(request.target);
