@@ -79,15 +79,21 @@ def run_host(calculations, endpoint=None, extra_env=None, preexec_fn=None,
         stdout=subprocess.PIPE, stderr=subprocess.PIPE,
         env=host_env(endpoint, extra_env), preexec_fn=preexec_fn, cwd=cwd)
     out, err = [], []
+
+    def feed():  # in a thread of its own, so that the checks below run while pluginhost reads
+        try:
+            proc.stdin.write(("\n".join(calculations) + "\n").encode("utf-8"))
+        except BrokenPipeError:
+            pass
+        try:
+            proc.stdin.close()  # closes the pipe even when the flush fails
+        except BrokenPipeError:
+            pass
     readers = [threading.Thread(target=lambda: out.append(proc.stdout.read())),
-               threading.Thread(target=lambda: err.append(proc.stderr.read()))]
+               threading.Thread(target=lambda: err.append(proc.stderr.read())),
+               threading.Thread(target=feed)]
     for r in readers:
         r.start()
-    try:
-        proc.stdin.write(("\n".join(calculations) + "\n").encode("utf-8"))
-        proc.stdin.close()
-    except BrokenPipeError:
-        pass
     deadline = time.monotonic() + timeout
     status = None
     rusage = None
@@ -170,9 +176,11 @@ def _stop_unless_server_runs(endpoint, proc, readers):
         require_server(endpoint)
     except AssertionError:
         proc.kill()
-        os.wait4(proc.pid, 0)
+        proc.wait()
         for r in readers:
             r.join()
+        proc.stdout.close()
+        proc.stderr.close()
         raise
 
 
