@@ -61,10 +61,12 @@ class Sample:
 
 
 def run(pluginhost, bundle, endpoint, bucket, folder, calls, sample_every, env=None,
-        timeout=120):
+        timeout=120, check=None):
     """Makes `calls` calls in one pluginhost process (creating the bucket
     first) and answers the samples taken every `sample_every` calls, the
-    number of "!!ERROR!!" answers and the answers that were not calls made."""
+    number of "!!ERROR!!" answers and the answers that were not calls made.
+    `check`, when given, is called after every "!!ERROR!!" answer and stops
+    the run by raising (a server that died)."""
     prepare(folder)
     environment = dict(os.environ if env is None else env)
     environment["AWS_ENDPOINT_URL_S3"] = endpoint
@@ -103,6 +105,8 @@ def run(pluginhost, bundle, endpoint, bucket, folder, calls, sample_every, env=N
                     not_made.append(answer)
                 elif answer["result"] == "!!ERROR!!":
                     errors += 1
+                    if check:
+                        check()
                 if made % sample_every == 0:
                     samples.append(Sample(made, rss_kib(proc.pid), open_fds(proc.pid)))
             cycle += 1

@@ -16,6 +16,7 @@ import subprocess
 import tempfile
 import threading
 import time
+import urllib.parse
 import uuid
 
 PLUGINHOST = os.environ.get("SKRW_PLUGINHOST", "")
@@ -78,22 +79,32 @@ def run_host(calculations, endpoint=None, extra_env=None, preexec_fn=None,
         stdout=subprocess.PIPE, stderr=subprocess.PIPE,
         env=host_env(endpoint, extra_env), preexec_fn=preexec_fn, cwd=cwd)
     out, err = [], []
+
+    def feed():  # in a thread of its own, so that the checks below run while pluginhost reads
+        try:
+            proc.stdin.write(("\n".join(calculations) + "\n").encode("utf-8"))
+        except BrokenPipeError:
+            pass
+        try:
+            proc.stdin.close()  # closes the pipe even when the flush fails
+        except BrokenPipeError:
+            pass
     readers = [threading.Thread(target=lambda: out.append(proc.stdout.read())),
-               threading.Thread(target=lambda: err.append(proc.stderr.read()))]
+               threading.Thread(target=lambda: err.append(proc.stderr.read())),
+               threading.Thread(target=feed)]
     for r in readers:
         r.start()
-    try:
-        proc.stdin.write(("\n".join(calculations) + "\n").encode("utf-8"))
-        proc.stdin.close()
-    except BrokenPipeError:
-        pass
     deadline = time.monotonic() + timeout
     status = None
     rusage = None
+    next_check = time.monotonic() + 1
     while time.monotonic() < deadline:
         pid, status, rusage = os.wait4(proc.pid, os.WNOHANG)
         if pid != 0:
             break
+        if endpoint in _TEST_SERVERS and time.monotonic() > next_check:
+            next_check = time.monotonic() + 1
+            _stop_unless_server_runs(endpoint, proc, readers)
         time.sleep(0.02)
     else:
         proc.kill()
@@ -134,15 +145,63 @@ def last_error(run_results_tail):
 
 # --- local test server ------------------------------------------------------
 
+_TEST_SERVERS = set()  # endpoints given by server_endpoint(); run_host watches them
+
+
 def server_endpoint():
-    with open(os.path.join(S3SERVER_STATE, "endpoint")) as f:
-        return f.read().strip()
+    """The local test server's URL; fails, saying so, when the server is not
+    running: a test that went on would spend every call on retries."""
+    path = os.path.join(S3SERVER_STATE, "endpoint")
+    if not os.path.exists(path):
+        raise AssertionError("the local S3 test server is not running (no %s)" % path)
+    with open(path) as f:
+        endpoint = f.read().strip()
+    require_server(endpoint)
+    _TEST_SERVERS.add(endpoint)
+    return endpoint
+
+
+def require_server(endpoint):
+    """Raises unless the test server at the endpoint takes a connection."""
+    address = urllib.parse.urlsplit(endpoint)
+    try:
+        socket.create_connection((address.hostname, address.port), timeout=5).close()
+    except OSError as error:
+        raise AssertionError("the local S3 test server is not running: no connection to %s (%s)"
+                             % (endpoint, error)) from None
+
+
+def _stop_unless_server_runs(endpoint, proc, readers):
+    try:
+        require_server(endpoint)
+    except AssertionError:
+        proc.kill()
+        proc.wait()
+        for r in readers:
+            r.join()
+        proc.stdout.close()
+        proc.stderr.close()
+        raise
+
+
+def requests_for(bucket):
+    """The test server's recorded requests for the bucket (a name of the
+    test's own), in order: targets "/<bucket>", "/<bucket>/..." and
+    "/<bucket>?...", and requests to the host "<bucket>.<...>". Tests run in
+    parallel against one server, so a test reads the record only through this
+    or by a marker of its own."""
+    base = "/" + bucket
+    return [r for r in recorded_requests()
+            if r["target"] == base or r["target"].startswith((base + "/", base + "?"))
+            or r["headers"].get("host", "").startswith(bucket + ".")]
 
 
 def recorded_requests():
+    """Every request the test server recorded; a last line still being
+    written is left out."""
     path = os.path.join(S3SERVER_STATE, "requests.jsonl")
     with open(path, encoding="utf-8") as f:
-        return [json.loads(line) for line in f if line.strip()]
+        return [json.loads(line) for line in f if line.endswith("\n") and line.strip()]
 
 
 def unique_name(prefix):

@@ -22,9 +22,10 @@ class Endurance(unittest.TestCase):
     def test_thousand_mixed_calls_keep_descriptors_and_memory_bounded(self):
         tmp = f.TempDir()
         self.addCleanup(tmp.cleanup)
+        endpoint = f.server_endpoint()
         samples, errors, not_made, status = workload.run(
-            f.PLUGINHOST, f.BUNDLE, f.server_endpoint(), f.unique_name("endurance"), tmp.path,
-            CALLS, SAMPLE_EVERY)
+            f.PLUGINHOST, f.BUNDLE, endpoint, f.unique_name("endurance"), tmp.path,
+            CALLS, SAMPLE_EVERY, check=lambda: f.require_server(endpoint))
 
         self.assertEqual(not_made, [])
         self.assertEqual(status, 0, "pluginhost (or LeakSanitizer) reported a failure")

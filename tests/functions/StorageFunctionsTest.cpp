@@ -82,7 +82,7 @@ TEST_F(StorageFunctions, ListingArgumentsAreReadInPlaceAnEmptyTokenIsSentAndTheI
     }
     answer(SKRW_GetBucket, {bucket_, "", "", "", ""});
     std::vector<std::string> listings;  // this bucket's listing requests
-    for (const RecordedRequest& request : recordedRequests()) {
+    for (const RecordedRequest& request : requestsFor(bucket_)) {
         const std::string& target = request.target;
         if (target.starts_with("/" + bucket_ + "?") && target.find("list-type=2") != target.npos) {
             listings.push_back(target + "&");

@@ -196,7 +196,7 @@ TEST_F(S3ServerTest, RecordsRawTargetsAndHeaderValuesExactly) {
     call.headers = {"x-amz-meta-note: " + note};
     ASSERT_EQ(send(call).status, 200);
 
-    const auto requests = recordedRequests();
+    const auto requests = requestsFor(bucket_);
     auto it = std::find_if(requests.rbegin(), requests.rend(),
                            [&](const RecordedRequest& r) { return r.target == call.target; });
     ASSERT_NE(it, requests.rend());
@@ -219,7 +219,7 @@ TEST_F(S3ServerTest, CopiesFromSourcesWhoseKeysHoldReservedCharacters) {
     EXPECT_NE(answer.body.find("<CopyObjectResult>"), std::string::npos);
     EXPECT_EQ(getObject("copied").body, "source");
 
-    const auto requests = recordedRequests();
+    const auto requests = requestsFor(bucket_);
     auto it = std::find_if(requests.rbegin(), requests.rend(), [&](const RecordedRequest& r) {
         return r.method == "PUT" && r.target == copy.target;
     });

@@ -19,6 +19,8 @@
 
 namespace storage_test {
 
+using skrw::test::requestsFor;
+
 inline platform::String S(std::string_view text) {
     return platform::String::fromUtf8(text);
 }
@@ -120,19 +122,6 @@ class StorageTest : public ::testing::Test {
 
     bool list(const std::string& bucket) {
         return funcs.getBucket(S(bucket), kNull, kNull, kNull, kNull);
-    }
-
-    // The requests the server received whose target names the bucket, in order.
-    static std::vector<skrw::test::RecordedRequest> requestsFor(const std::string& bucket) {
-        std::vector<skrw::test::RecordedRequest> found;
-        const std::string base = "/" + bucket;
-        for (auto& request : skrw::test::recordedRequests()) {
-            const std::string& t = request.target;
-            if (t == base || t.starts_with(base + "/") || t.starts_with(base + "?")) {
-                found.push_back(std::move(request));
-            }
-        }
-        return found;
     }
 
     void expectRecord(const std::string& message, const std::string& code,

@@ -1,10 +1,12 @@
 #include "TestServer.h"
 
+#include <curl/curl.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <stdexcept>
@@ -50,6 +52,21 @@ std::string uniqueSuffix() {
     return out.str();
 }
 
+// Throws unless the server takes a connection within seconds. Only connects (CONNECT_ONLY): no
+// request reaches the server or its record.
+void requireConnection(const std::string& endpoint) {
+    std::unique_ptr<CURL, void (*)(CURL*)> curl(curl_easy_init(), curl_easy_cleanup);
+    if (!curl) throw std::runtime_error("curl_easy_init failed");
+    curl_easy_setopt(curl.get(), CURLOPT_URL, endpoint.c_str());
+    curl_easy_setopt(curl.get(), CURLOPT_CONNECT_ONLY, 1L);
+    curl_easy_setopt(curl.get(), CURLOPT_CONNECTTIMEOUT, 5L);
+    const CURLcode rc = curl_easy_perform(curl.get());
+    if (rc != CURLE_OK) {
+        throw std::runtime_error("the local S3 test server is not running: no connection to " +
+                                 endpoint + " (" + curl_easy_strerror(rc) + ")");
+    }
+}
+
 }  // namespace
 
 std::string serverStateDir() {
@@ -69,6 +86,7 @@ std::string serverEndpoint() {
         endpoint.pop_back();
     }
     if (endpoint.empty()) throw std::runtime_error(file + " is empty");
+    requireConnection(endpoint);
     return endpoint;
 }
 
@@ -95,6 +113,20 @@ std::vector<RecordedRequest> recordedRequests() {
         return {};         // running, but nothing received yet
     }
     return parseRequestLog(contents);
+}
+
+std::vector<RecordedRequest> requestsFor(const std::string& bucket) {
+    std::vector<RecordedRequest> found;
+    const std::string base = "/" + bucket;
+    for (auto& request : recordedRequests()) {
+        const std::string& t = request.target;
+        const auto host = request.headers.find("host");
+        if (t == base || t.starts_with(base + "/") || t.starts_with(base + "?") ||
+            (host != request.headers.end() && host->second.starts_with(bucket + "."))) {
+            found.push_back(std::move(request));
+        }
+    }
+    return found;
 }
 
 }  // namespace skrw::test

@@ -21,7 +21,9 @@ constexpr const char* kSecretKey = "S3RVER";
 // The folder the fixture writes its files into.
 std::string serverStateDir();
 
-// The server's base URL, e.g. "http://127.0.0.1:45678" (no trailing "/").
+// The server's base URL, e.g. "http://127.0.0.1:45678" (no trailing "/"). Throws, saying the
+// server is not running, when it takes no connection: a test that went on would spend every call
+// on the S3 layer's retries.
 std::string serverEndpoint();
 
 // Points the S3 layer at the test server: sets AWS_ENDPOINT_URL_S3 to serverEndpoint() and
@@ -45,7 +47,13 @@ struct RecordedRequest {
 
 // Every request the server received so far, in the order received. A request is recorded
 // before the server answers it, so a request whose answer has arrived is always in the list.
+// Tests run in parallel against one server: a test reads it only through requestsFor or by a
+// marker of its own (a unique access key or region).
 std::vector<RecordedRequest> recordedRequests();
+
+// The requests for `bucket` (a name of the test's own), in order: path-style targets "/<bucket>",
+// "/<bucket>/..." or "/<bucket>?...", and virtual-host requests to "<bucket>.<host>".
+std::vector<RecordedRequest> requestsFor(const std::string& bucket);
 
 // Asks the server to delete the local `path` once it has received the body of the next PUT of
 // `bucket`/`key` that passes its checks (the key as stored, not percent-encoded). Used to make
