@@ -407,7 +407,7 @@ TEST_F(FaultTest, TrickleBelowOneBytePerSecondIsAbandoned) {
 }
 
 TEST_F(FaultTest, AnswerHeadThatNeverEndsIsAbandonedAndRetried) {
-    setenv("SKRW_AWS_HEAD_TIMEOUT_MS", "3000", 1);
+    setenv("SKRW_AWS_HEAD_TIMEOUT_MS", "2000", 1);
     FaultServer server([](int, auto&, auto& c) {
         // Fast enough for the low-speed rule, but the head never ends.
         for (bool open = c.send("HTTP/1.1 200 OK\r\n"); open; open = c.send("a: b\r\n")) {
@@ -417,7 +417,7 @@ TEST_F(FaultTest, AnswerHeadThatNeverEndsIsAbandonedAndRetried) {
     const auto outcome = download(*clientFor(server.endpoint(), withRetries(1)));
     ASSERT_FALSE(outcome.IsSuccess());
     EXPECT_EQ(outcome.GetError().GetMessage(),
-              kTransportFailure + "the answer's head was not complete within 3 s");
+              kTransportFailure + "the answer's head was not complete within 2 s");
     EXPECT_EQ(server.requests().size(), 2u);
 }
 
