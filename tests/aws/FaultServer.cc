@@ -21,8 +21,9 @@ std::string lower(std::string text) {
     return text;
 }
 
-// Reads one request; false when the client closed before sending a whole one.
-bool readRequest(int fd, ReceivedRequest& request) {
+// Reads one request (only its head when wholeBody is false); false when the
+// client closed before sending it.
+bool readRequest(int fd, ReceivedRequest& request, bool wholeBody) {
     std::string data;
     char buffer[65536];
     std::size_t headerEnd;
@@ -46,7 +47,8 @@ bool readRequest(int fd, ReceivedRequest& request) {
     }
     request.body = data.substr(headerEnd + 4);
     const auto length = request.headers.find("content-length");
-    const std::size_t want = length == request.headers.end() ? 0 : std::stoull(length->second);
+    const std::size_t want =
+        length == request.headers.end() || !wholeBody ? 0 : std::stoull(length->second);
     while (request.body.size() < want) {
         const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
         if (n <= 0) return false;
@@ -77,13 +79,14 @@ int listenOnLoopback(int& port) {
     return fd;
 }
 
-void FaultConnection::send(const std::string& bytes) {
+bool FaultConnection::send(const std::string& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::send(m_fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-        if (n <= 0) return;  // the client went away; the script carries on harmlessly
+        if (n <= 0) return false;  // the client went away; the script carries on harmlessly
         done += static_cast<std::size_t>(n);
     }
+    return true;
 }
 
 void FaultConnection::respond(int status, const std::string& body,
@@ -111,7 +114,8 @@ void FaultConnection::reset() {
     ::setsockopt(m_fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
 }
 
-FaultServer::FaultServer(Script script) : m_script(std::move(script)) {
+FaultServer::FaultServer(Script script, Reading reading)
+    : m_script(std::move(script)), m_reading(reading) {
     m_listener = listenOnLoopback(m_port);
     m_thread = std::thread([this] { serve(); });
 }
@@ -141,7 +145,7 @@ void FaultServer::serve() {
 
 void FaultServer::handle(int fd) {
     ReceivedRequest request;
-    if (!readRequest(fd, request)) return;
+    if (!readRequest(fd, request, m_reading == Reading::WholeRequest)) return;
     int index;
     {
         std::lock_guard<std::mutex> guard(m_lock);

@@ -28,7 +28,8 @@ class FaultConnection {
   public:
     FaultConnection(int fd, const std::atomic<bool>& stopping) : m_fd(fd), m_stopping(stopping) {}
 
-    void send(const std::string& bytes);
+    // False when the client has gone away.
+    bool send(const std::string& bytes);
     // Sends "HTTP/1.1 <status>" with the given headers, a Content-Length for
     // the body (unless the headers carry one) and the body.
     void respond(int status, const std::string& body, const std::vector<std::string>& headers = {});
@@ -45,8 +46,11 @@ class FaultServer {
   public:
     // The script gets the 0-based number of the request and the request.
     using Script = std::function<void(int index, const ReceivedRequest&, FaultConnection&)>;
+    // Whether the script runs after the whole request or right after its head
+    // (then the request's body holds only what arrived with the head).
+    enum class Reading { WholeRequest, HeadOnly };
 
-    explicit FaultServer(Script script);
+    explicit FaultServer(Script script, Reading reading = Reading::WholeRequest);
     ~FaultServer();
     FaultServer(const FaultServer&) = delete;
     FaultServer& operator=(const FaultServer&) = delete;
@@ -60,6 +64,7 @@ class FaultServer {
     void handle(int fd);
 
     Script m_script;
+    Reading m_reading;
     int m_listener = -1;
     int m_port = 0;
     std::atomic<bool> m_stopping{false};

@@ -50,6 +50,7 @@ class FaultTest : public ::testing::Test {
         Aws::InitAPI(m_options);
         setenv("SKRW_AWS_RETRY_BASE_DELAY_MS", "1", 1);
         unsetenv("AWS_ENDPOINT_URL");
+        unsetenv("SKRW_AWS_HEAD_TIMEOUT_MS");
     }
     void TearDown() override { Aws::ShutdownAPI(m_options); }
 
@@ -260,6 +261,20 @@ TEST_F(FaultTest, UnavailableTwiceThenSuccessResendsTheWholeUploadWithGrowingDel
     EXPECT_GE(requests[2].arrived - requests[1].arrived, 80ms);
 }
 
+TEST_F(FaultTest, UploadAnsweredBeforeItsBodyWasReadIsARetriedTransportFailure) {
+    FaultServer server([](int, auto&, auto& c) { c.respond(200, "", {"ETag: \"e\""}); },
+                       FaultServer::Reading::HeadOnly);
+    // Larger than what the sockets' buffers take in while nobody reads.
+    const auto outcome =
+        upload(*clientFor(server.endpoint(), withRetries(2)), "key",
+               Aws::MakeShared<std::stringstream>("test", std::string(16u << 20, 'u')));
+    expectFailureStartingWith(outcome, kTransportFailure + "only ");
+    EXPECT_TRUE(
+        outcome.GetError().GetMessage().ends_with(" of 16777216 bytes of the body were sent"))
+        << outcome.GetError().GetMessage();
+    EXPECT_EQ(server.requests().size(), 3u);
+}
+
 TEST_F(FaultTest, UploadFromAStreamThatDidNotOpenSendsNothing) {
     FaultServer server([](int, auto&, auto& c) { c.respond(200, ""); });
     const auto outcome =
@@ -389,6 +404,21 @@ TEST_F(FaultTest, TrickleBelowOneBytePerSecondIsAbandoned) {
     });
     expectFailureStartingWith(download(*clientFor(server.endpoint(), withRetries(0))),
                               kTransportFailure);
+}
+
+TEST_F(FaultTest, AnswerHeadThatNeverEndsIsAbandonedAndRetried) {
+    setenv("SKRW_AWS_HEAD_TIMEOUT_MS", "2000", 1);
+    FaultServer server([](int, auto&, auto& c) {
+        // Fast enough for the low-speed rule, but the head never ends.
+        for (bool open = c.send("HTTP/1.1 200 OK\r\n"); open; open = c.send("a: b\r\n")) {
+            c.pause(500ms);
+        }
+    });
+    const auto outcome = download(*clientFor(server.endpoint(), withRetries(1)));
+    ASSERT_FALSE(outcome.IsSuccess());
+    EXPECT_EQ(outcome.GetError().GetMessage(),
+              kTransportFailure + "the answer's head was not complete within 2 s");
+    EXPECT_EQ(server.requests().size(), 2u);
 }
 
 TEST_F(FaultTest, SilentServerIsAbandonedBeforeAnyAnswer) {

@@ -264,6 +264,7 @@ class FakeS3:
       die-download    an object answer cut after half its body, then the
                       server stops listening (as if killed)
       die-upload      reads part of the body, then stops listening
+      early-answer    answers a PUT 200 before reading its body, then closes
       object          GET answers object_bytes of data
 
     Every connection is counted (also those whose TLS handshake failed)."""
@@ -364,6 +365,9 @@ class FakeS3:
         with self._lock:
             self.requests.append((method, target))
         length = int(headers.get("content-length", "0") or 0)
+        if bucket == "early-answer" and method == "PUT":
+            self._send(conn, 200, b"")
+            return
         if bucket == "die-upload" and method == "PUT":
             self._read_body(conn, rest, length, limit=256 << 10)
             self._stopping = True

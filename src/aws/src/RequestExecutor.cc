@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "EnvironmentSetting.h"
 #include "Errors.h"
 #include "WireChecks.h"
 
@@ -84,6 +85,8 @@ RequestExecutor::RequestExecutor(const Aws::Auth::AWSCredentials& credentials,
     m_settings.connectTimeoutMs = configuration.connectTimeoutMs;
     m_settings.lowSpeedTimeSeconds = std::max(1L, configuration.requestTimeoutMs / 1000);
     m_settings.verifyTls = configuration.verifySSL;
+    m_settings.headTimeout =
+        millisecondsFromEnvironment("SKRW_AWS_HEAD_TIMEOUT_MS", 1).value_or(m_settings.headTimeout);
 }
 
 std::optional<S3Error> RequestExecutor::prepareBody(const OperationRequest& request,

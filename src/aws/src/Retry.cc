@@ -1,21 +1,11 @@
 #include "Retry.h"
 
-#include <cstdlib>
-#include <string>
+#include "EnvironmentSetting.h"
 
 namespace skrw::aws {
 namespace {
 
 constexpr std::chrono::milliseconds kDefaultBase{25};
-
-std::chrono::milliseconds baseFromEnvironment() {
-    const char* text = std::getenv("SKRW_AWS_RETRY_BASE_DELAY_MS");
-    if (text == nullptr || *text == '\0') return kDefaultBase;
-    char* end = nullptr;
-    const long value = std::strtol(text, &end, 10);
-    if (*end != '\0' || value < 0) return kDefaultBase;
-    return std::chrono::milliseconds(value);
-}
 
 }  // namespace
 
@@ -23,7 +13,9 @@ RetryPolicy::RetryPolicy(long maxRetries, std::chrono::milliseconds base)
     : m_maxRetries(maxRetries), m_base(base) {}
 
 RetryPolicy RetryPolicy::fromEnvironment(long maxRetries) {
-    return RetryPolicy(maxRetries, baseFromEnvironment());
+    return RetryPolicy(
+        maxRetries,
+        millisecondsFromEnvironment("SKRW_AWS_RETRY_BASE_DELAY_MS", 0).value_or(kDefaultBase));
 }
 
 bool RetryPolicy::shouldRetry(const Aws::S3::S3Error& error, long retriesSoFar) const {

@@ -33,6 +33,11 @@ struct TransferState {
     curl_off_t lastBytes = 0;
     curl_off_t headerBytes = 0;
     bool stalled = false;
+    // The head rule (see onProgress).
+    std::chrono::milliseconds headTimeout{};
+    std::optional<std::chrono::steady_clock::time_point> requestEnd{};
+    bool headComplete = false;
+    bool headLate = false;
 };
 
 std::string lowerCase(std::string_view text) {
@@ -59,6 +64,12 @@ size_t onHeader(char* data, size_t size, size_t count, void* user) {
     if (line.substr(0, 5) == "HTTP/") {
         // A new answer begins (after an interim 1xx): forget earlier headers.
         state->response->headers.clear();
+        return line.size();
+    }
+    if (line == "\r\n" || line == "\n") {
+        long status = 0;
+        curl_easy_getinfo(state->handle, CURLINFO_RESPONSE_CODE, &status);
+        if (status >= 200) state->headComplete = true;  // not an interim 1xx head
         return line.size();
     }
     const std::size_t colon = line.find(':');
@@ -153,6 +164,28 @@ size_t onUpload(char* buffer, size_t size, size_t count, void* user) {
 // and no byte is due to move meanwhile.
 constexpr auto kAnswerWait = std::chrono::seconds(120);
 
+// Whether the whole request (its head and every byte of its body) has been
+// handed to the connection.
+bool requestEnded(const TransferState& state, curl_off_t uploaded) {
+    curl_off_t pretransfer = 0;
+    curl_easy_getinfo(state.handle, CURLINFO_PRETRANSFER_TIME_T, &pretransfer);
+    const std::uint64_t bodyLength = state.request->body ? state.request->bodyLength : 0;
+    return pretransfer > 0 && static_cast<std::uint64_t>(uploaded) >= bodyLength;
+}
+
+// A server that trickles its answer's head fast enough for the low-speed rule
+// would otherwise hold the call for ever.
+bool headIsLate(TransferState& state, curl_off_t uploaded,
+                std::chrono::steady_clock::time_point now) {
+    if (state.headComplete) return false;
+    if (!state.requestEnd) {
+        if (requestEnded(state, uploaded)) state.requestEnd = now;
+        return false;
+    }
+    state.headLate = now - *state.requestEnd >= state.headTimeout;
+    return state.headLate;
+}
+
 // Abandons a transfer that moves less than 1 byte per second for the low-speed
 // time: at once when nothing at all moved for that long, and otherwise when a
 // whole window of that length moved fewer bytes than it has seconds. curl's own
@@ -162,6 +195,7 @@ constexpr auto kAnswerWait = std::chrono::seconds(120);
 int onProgress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t uploaded) {
     auto* state = static_cast<TransferState*>(user);
     const auto now = std::chrono::steady_clock::now();
+    if (headIsLate(*state, uploaded, now)) return 1;
     const curl_off_t bytes = downloaded + uploaded + state->headerBytes;
     if (bytes != state->lastBytes) {
         state->lastBytes = bytes;
@@ -260,6 +294,7 @@ void configure(CURL* curl, const HttpRequest& request, const TransportSettings& 
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &state);
     state.lowSpeedTime = std::chrono::seconds(settings.lowSpeedTimeSeconds);
     state.lowSpeedBytes = settings.lowSpeedTimeSeconds;
+    state.headTimeout = settings.headTimeout;
     state.lastProgress = state.windowStart = std::chrono::steady_clock::now();
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onProgress);
@@ -294,6 +329,26 @@ void checkLength(HttpResponse& response) {
     }
 }
 
+// An answer that came before the whole upload body was sent (a server or proxy
+// that answered without reading it, then closed) does not show that the object
+// was stored: a transport failure that a retry can mend. An error answer keeps
+// its own message.
+void checkBodySent(const HttpRequest& request, curl_off_t sent, HttpResponse& response) {
+    if (request.body == nullptr || response.transportFailed || !isSuccess(response.status) ||
+        static_cast<std::uint64_t>(sent) >= request.bodyLength) {
+        return;
+    }
+    response.transportFailed = true;
+    response.retryable = true;
+    response.transportMessage = "only " + std::to_string(sent) + " of " +
+                                std::to_string(request.bodyLength) + " bytes of the body were sent";
+}
+
+std::string describe(std::chrono::milliseconds duration) {
+    const auto count = duration.count();
+    return count % 1000 == 0 ? std::to_string(count / 1000) + " s" : std::to_string(count) + " ms";
+}
+
 }  // namespace
 
 std::optional<std::string> HttpResponse::header(std::string_view name) const {
@@ -322,6 +377,8 @@ HttpResponse Transport::perform(const HttpRequest& request, const TransportSetti
 
     const CURLcode code = curl_easy_perform(curl);
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
+    curl_off_t bodySent = 0;
+    curl_easy_getinfo(curl, CURLINFO_SIZE_UPLOAD_T, &bodySent);
     // The handle must not keep pointers to this call's buffers and state; the
     // reset keeps its connections for the next request.
     curl_easy_reset(curl);
@@ -334,8 +391,8 @@ HttpResponse Transport::perform(const HttpRequest& request, const TransportSetti
         response.bodyTooLarge || response.bodyUnreadable || response.bodyUnwritable;
     if (code != CURLE_OK && !localFailure) {
         response.transportFailed = true;
-        response.retryable =
-            (isTransientFailure(code) || state.stalled) && response.body.failure().empty();
+        response.retryable = (isTransientFailure(code) || state.stalled || state.headLate) &&
+                             response.body.failure().empty();
         response.transportMessage = errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(code);
         if (state.stalled) {
             // Worded as curl words its own low-speed abort.
@@ -343,9 +400,16 @@ HttpResponse Transport::perform(const HttpRequest& request, const TransportSetti
                 "Operation too slow. Less than 1 bytes/sec transferred the last " +
                 std::to_string(settings.lowSpeedTimeSeconds) + " seconds";
         }
+        if (state.headLate) {
+            response.transportMessage =
+                "the answer's head was not complete within " + describe(settings.headTimeout);
+        }
         if (!response.body.failure().empty()) response.transportMessage = response.body.failure();
     }
-    if (!localFailure) checkLength(response);
+    if (!localFailure) {
+        checkBodySent(request, bodySent, response);
+        checkLength(response);
+    }
     return response;
 }
 

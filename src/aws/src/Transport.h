@@ -2,6 +2,7 @@
 
 #include <aws/core/utils/memory/stl/AWSStreamFwd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <istream>
 #include <memory>
@@ -20,7 +21,9 @@ struct HttpRequest {
     std::string url;     // sent exactly as given (no path normalisation)
     std::vector<Header> headers;
     // PUT only: the body is read from the stream's current position; exactly
-    // bodyLength bytes are sent (no body when the stream is null).
+    // bodyLength bytes are sent (no body when the stream is null). A 2xx
+    // answer that ends before curl has handed all of them to the connection
+    // is a transport failure (a non-2xx answer keeps its own meaning).
     std::istream* body = nullptr;
     std::uint64_t bodyLength = 0;
     // A 2xx body larger than this is refused (0: unbounded, as for downloads).
@@ -39,12 +42,17 @@ struct TransportSettings {
     // for an answer after a whole request body was sent is bounded apart
     // (two minutes), since a server may take time to store what it received.
     long lowSpeedTimeSeconds = 3;
+    // However steadily its bytes arrive, the answer's head (status line and
+    // headers) must be complete within this long of the end of the request
+    // (its last body byte sent); otherwise a retryable transport failure.
+    std::chrono::milliseconds headTimeout = std::chrono::seconds(120);
     bool verifyTls = true;
 };
 
 struct HttpResponse {
-    // Set when no complete answer arrived: the description for the user
-    // (curl's text; never a secret) and whether a retry might help.
+    // Set when no complete answer arrived, or a 2xx came before the whole
+    // upload body was sent: the description for the user (curl's text or
+    // what fell short; never a secret) and whether a retry might help.
     bool transportFailed = false;
     bool retryable = false;
     std::string transportMessage;

@@ -40,10 +40,13 @@ using DeleteObjectOutcome = Aws::Utils::Outcome<DeleteObjectResult, S3Error>;
 // the caller's thread, retrying transport failures, 5xx answers, throttling
 // and clock skew with exponential back-off (at most configuration.maxRetries
 // retries, 25 ms * 2^n; SKRW_AWS_RETRY_BASE_DELAY_MS in the environment sets
-// the base). No operation throws: every failure is an outcome whose error
-// message is the service's <Message>, "No response body." for an error status
-// without a body, or "Unable to connect to endpoint: " and the transport's
-// description. Redirects are not followed.
+// the base). An answer's head must be complete within 120 s of the end of its
+// request (SKRW_AWS_HEAD_TIMEOUT_MS in milliseconds sets the bound), and an
+// upload succeeds only when its whole body was sent. No operation throws:
+// every failure is an outcome whose error message is the service's
+// <Message>, "No response body." for an error status without a body, or
+// "Unable to connect to endpoint: " and the transport's description.
+// Redirects are not followed.
 //
 // The endpoint is read from AWS_ENDPOINT_URL_S3, else AWS_ENDPOINT_URL, when
 // one is set (path-style addressing when its host is an IP address), otherwise
