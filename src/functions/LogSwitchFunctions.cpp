@@ -4,15 +4,11 @@
 
 #include "functions/PluginFunctions.h"
 #include "functions/ScriptFrame.h"
+#include "log/LogFile.h"
 #include "log/PluginLogger.h"
 #include "platform/String.h"
 
-using skrw::functions::answerCountFailure;
-using skrw::functions::answeredGuarded;
-using skrw::functions::countWithin;
-using skrw::functions::kDoneAnswer;
-using skrw::functions::kErrorAnswer;
-using skrw::functions::textArgument;
+using namespace skrw::functions;
 
 namespace {
 
@@ -21,12 +17,12 @@ constexpr short kLogSetLeast = 1;
 constexpr short kLogSetMost = 2;
 
 constexpr const char* kLogName = "HALDOREN";
-constexpr const char* kDefaultLogPath = "~/Desktop/VORNIQ/HALDOREN/LogFile.txt";
 
 void switchLogOn() {
     if (m_pl != nullptr) return;  // already on: no second logger, no second banner
     const platform::String path =
-        platform::String::fromUtf8(kDefaultLogPath).stringByStandardizingPath();
+        platform::String::fromUtf8(skrw::log::defaultLogPathBelow("~", kLogName))
+            .stringByStandardizingPath();
     m_pl = new PluginLogger(kLogName, path.utf8());
 }
 

@@ -1,10 +1,16 @@
 #include "log/PluginLogger.h"
 
+#include <unistd.h>
+
 #include <ctime>
 #include <new>
+#include <optional>
 
-#include "log/LogFolderWalk.h"
-#include "log/LogLineFormat.h"
+#include "platform/HomeFolder.h"
+
+using skrw::log::EnterOrCreateFolder;
+using skrw::log::kLogFileName;
+using skrw::log::LogFileHandle;
 
 namespace {
 
@@ -15,7 +21,14 @@ constexpr const char* kEnterPrefix = "FUNCTION ENTER: ";
 constexpr const char* kExitPrefix = "FUNCTION EXIT: ";
 constexpr const char* kParameterPrefix = "PARAM: ";
 constexpr const char* kValueSeparator = " VAL: ";
-constexpr const char* kLogFileName = "LogFile.txt";
+
+// The home folder without trailing "/" ("" for the root).
+std::optional<std::string> HomeFolder() {
+    std::optional<std::string> home = platform::homeFolderOfCurrentUser();
+    if (!home) return std::nullopt;
+    while (!home->empty() && home->back() == '/') home->pop_back();
+    return home;
+}
 
 }  // namespace
 
@@ -46,7 +59,7 @@ void PluginLogger::WriteLine(std::string text) {
     if (stream) {
         std::string line;
         try {
-            line = FormatLogLine(std::time(nullptr), m_depth, text);
+            line = skrw::log::FormatLogLine(std::time(nullptr), m_depth, text);
         } catch (...) {
             CloseLogFile();  // no handle outlives the call, whatever happens
             throw;
@@ -112,12 +125,31 @@ std::int32_t PluginLogger::SetLogPath(std::string path) {
 }
 
 void PluginLogger::GetIntoLogDirectory() {
-    WalkToLogDirectory();
+    // The walk's answer only matters to a caller about to open the file.
+    static_cast<void>(WalkToLogDirectory());
 }
 
 // The walk stops at a folder that can neither be entered nor made; the file
 // is then not opened at all, so no stray "LogFile.txt" appears in the folder
 // where the walk happened to stop.
 bool PluginLogger::WalkToLogDirectory() {
-    return WalkToLogFolder(m_logPath);
+    return skrw::log::WalkToLogFolder(m_logPath);
+}
+
+void CreateDefaultPath(std::string logName, std::string& logPath) {
+    const std::optional<std::string> home = HomeFolder();
+    if (!home) return;
+    // The Desktop folder is entered (and made when missing) like the two
+    // below it, so the log folders are never made in whatever folder happened
+    // to be current.
+    if (!EnterOrCreateFolder(*home + "/" + skrw::log::kDesktopFolder)) return;
+    if (!EnterOrCreateFolder(skrw::log::kVendorFolder)) return;
+    if (!EnterOrCreateFolder(logName)) return;
+    logPath = skrw::log::defaultLogPathBelow(*home, logName);
+}
+
+void DeleteLog(std::string logName) {
+    std::string logPath;
+    CreateDefaultPath(std::move(logName), logPath);
+    if (!logPath.empty()) ::unlink(logPath.c_str());
 }

@@ -18,7 +18,7 @@
 #include <cstdint>
 #include <string>
 
-#include "log/LogFileHandle.h"
+#include "log/LogFile.h"
 
 class PluginLogger {
   public:
@@ -48,22 +48,22 @@ class PluginLogger {
     // Walks to the log folder and opens "LogFile.txt" there for reading and
     // appending (created when missing). True when a handle was obtained,
     // false with the log off or when the log folder cannot be reached.
-    bool OpenLogFile();
+    [[nodiscard]] bool OpenLogFile();
     // Flushes and closes the handle OpenLogFile obtained, if any.
     void CloseLogFile();
     // Replaces the log path (an empty path switches the log off); answers 0.
     std::int32_t SetLogPath(std::string path);
-    // The folder walk along the log path (see LogFolderWalk.h); reports
-    // nothing.
+    // The folder walk along the log path (see WalkToLogFolder in
+    // log/LogFile.h); reports nothing.
     void GetIntoLogDirectory();
 
   private:
-    bool WalkToLogDirectory();
+    [[nodiscard]] bool WalkToLogDirectory();
 
     std::int64_t m_depth = 0;
     std::string m_logPath;
     std::string m_logName;
-    LogFileHandle m_logFile;
+    skrw::log::LogFileHandle m_logFile;
 };
 
 // Makes the default log folders, "<home>/Desktop/VORNIQ/<logName>", creating

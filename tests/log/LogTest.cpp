@@ -5,8 +5,7 @@
 
 #include "TestEnv.h"
 #include "TestServer.h"
-#include "log/LogFolderWalk.h"
-#include "log/LogLineFormat.h"
+#include "log/LogFile.h"
 #include "log/PluginLogger.h"
 
 namespace fs = std::filesystem;
@@ -52,7 +51,7 @@ TEST(LogLineFormat, LocalDateThenOneTabMoreThanTheDepthButAtLeastOneThenTheTextA
         SCOPED_TRACE(std::string(zone) + " " + std::to_string(depth));
         ScopedEnv tz("TZ", zone);
         ::tzset();
-        EXPECT_EQ(FormatLogLine(1796527175, depth, text), "26-12-06 " + expected + "\n");
+        EXPECT_EQ(skrw::log::FormatLogLine(1796527175, depth, text), "26-12-06 " + expected + "\n");
     }
     ::tzset();
 }
@@ -66,7 +65,7 @@ TEST_F(LogTest, WalkMakesEachFolderWithAllPermissionBitsAndEndsInTheLogFolder) {
     const mode_t savedMask = ::umask(0);
     for (const auto& [path, folder] : rows) {
         SCOPED_TRACE(path);
-        EXPECT_TRUE(WalkToLogFolder(at(path)));
+        EXPECT_TRUE(skrw::log::WalkToLogFolder(at(path)));
         EXPECT_EQ(fs::current_path(), at(folder));
         EXPECT_EQ(fs::status(at(folder)).permissions(), fs::perms::all);
     }
