@@ -6,7 +6,7 @@
 #include <new>
 #include <optional>
 
-#include "platform/HomeFolder.h"
+#include "platform/Paths.h"
 
 using skrw::log::EnterOrCreateFolder;
 using skrw::log::kLogFileName;

@@ -7,6 +7,7 @@
 // escapes). The host hands the plug-in a BundleRef (see the call record); the
 // plug-in never owns it.
 #include <string>
+#include <vector>
 
 #include "platform/String.h"
 
@@ -30,5 +31,13 @@ using BundleRef = const BundleRecord*;
 // name means "Localizable". Tables are read at every call; nothing is cached.
 String copyLocalizedString(BundleRef bundle, const String& key, const String& value,
                            const String& table);
+
+// The languages in which the user wants texts, from the environment.
+// In order of preference: each entry of LANGUAGE (a ":" separated list),
+// then the first of LC_ALL, LC_MESSAGES and LANG that is set and not empty,
+// then "en". A locale name gives its language code ("de_DE.UTF-8" gives
+// "de"); "C", "POSIX" and names that are not plain language codes (letters,
+// digits and "-" only) are passed over. No language appears twice.
+std::vector<std::string> preferredLanguages();
 
 }  // namespace platform

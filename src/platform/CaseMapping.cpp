@@ -20,12 +20,12 @@ class UnicodeLocale {
   public:
     UnicodeLocale() {
         for (const char* name : {"C.UTF-8", "C.utf8", "en_US.UTF-8"}) {
-            handle_ = newlocale(LC_CTYPE_MASK, name, static_cast<locale_t>(nullptr));
-            if (handle_ != static_cast<locale_t>(nullptr)) break;
+            m_handle = newlocale(LC_CTYPE_MASK, name, static_cast<locale_t>(nullptr));
+            if (m_handle != static_cast<locale_t>(nullptr)) break;
         }
     }
     ~UnicodeLocale() {
-        if (handle_ != static_cast<locale_t>(nullptr)) freelocale(handle_);
+        if (m_handle != static_cast<locale_t>(nullptr)) freelocale(m_handle);
     }
     UnicodeLocale(const UnicodeLocale&) = delete;
     UnicodeLocale& operator=(const UnicodeLocale&) = delete;
@@ -37,14 +37,14 @@ class UnicodeLocale {
     using Mapper = wint_t (*)(wint_t, locale_t);
 
     char32_t map(char32_t c, Mapper mapper, char32_t first, char32_t last, int shift) const {
-        if (handle_ != static_cast<locale_t>(nullptr)) {
-            return static_cast<char32_t>(mapper(static_cast<wint_t>(c), handle_));
+        if (m_handle != static_cast<locale_t>(nullptr)) {
+            return static_cast<char32_t>(mapper(static_cast<wint_t>(c), m_handle));
         }
         // Only when the C library offers no Unicode locale at all.
         return c >= first && c <= last ? static_cast<char32_t>(static_cast<int>(c) + shift) : c;
     }
 
-    locale_t handle_ = static_cast<locale_t>(nullptr);
+    locale_t m_handle = static_cast<locale_t>(nullptr);
 };
 
 const UnicodeLocale& unicodeLocale() {

@@ -1,10 +1,62 @@
 #include "platform/Paths.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
 #include <optional>
 #include <vector>
 
-#include "platform/HomeFolder.h"
 #include "platform/String.h"
+
+namespace platform {
+namespace {
+
+// The reentrant look-ups fill a caller's buffer; it grows until the entry
+// fits, so a long entry is never cut and no shared static buffer is used.
+template <typename Lookup>
+std::optional<std::string> homeFromPasswordDatabase(Lookup lookup) {
+    long suggested = sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::size_t size = suggested > 0 ? static_cast<std::size_t>(suggested) : 4096;
+    constexpr std::size_t kLargest = 1 << 20;
+    while (size <= kLargest) {
+        std::vector<char> buffer(size);
+        passwd entry{};
+        passwd* found = nullptr;
+        const int rc = lookup(&entry, buffer.data(), buffer.size(), &found);
+        if (rc == ERANGE) {
+            size *= 2;
+            continue;
+        }
+        if (rc != 0 || found == nullptr || found->pw_dir == nullptr || *found->pw_dir == '\0') {
+            return std::nullopt;
+        }
+        return std::string(found->pw_dir);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> homeFolderOfCurrentUser() {
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && *home != '\0') return std::string(home);
+    const uid_t uid = getuid();
+    return homeFromPasswordDatabase([uid](passwd* entry, char* buf, std::size_t len, passwd** out) {
+        return getpwuid_r(uid, entry, buf, len, out);
+    });
+}
+
+std::optional<std::string> homeFolderOfUser(const std::string& name) {
+    if (name.empty()) return std::nullopt;
+    return homeFromPasswordDatabase(
+        [&name](passwd* entry, char* buf, std::size_t len, passwd** out) {
+            return getpwnam_r(name.c_str(), entry, buf, len, out);
+        });
+}
+
+}  // namespace platform
 
 namespace platform::paths {
 namespace {
@@ -83,15 +135,15 @@ namespace platform {
 // as UTF-8 again; removing a component only cuts valid text at a "/", which
 // keeps it valid.
 String String::stringByExpandingTildeInPath() const {
-    return text_ ? String::fromUtf8(paths::expandTilde(*text_)) : String();
+    return m_text ? String::fromUtf8(paths::expandTilde(*m_text)) : String();
 }
 
 String String::stringByStandardizingPath() const {
-    return text_ ? String::fromUtf8(paths::standardize(*text_)) : String();
+    return m_text ? String::fromUtf8(paths::standardize(*m_text)) : String();
 }
 
 String String::stringByDeletingLastPathComponent() const {
-    return text_ ? String(paths::deleteLastComponent(*text_)) : String();
+    return m_text ? String(paths::deleteLastComponent(*m_text)) : String();
 }
 
 }  // namespace platform

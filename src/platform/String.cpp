@@ -1,7 +1,10 @@
-// Construction, conversion, comparison and the text operations of String.
-// Case mapping, number reading and the path operations live in their own
-// files.
+// Construction, conversion, comparison, the text operations of String and
+// the reading of numbers and yes/no values from its start. Case mapping and
+// the path operations live in their own files.
 #include "platform/String.h"
+
+#include <climits>
+#include <cstdint>
 
 #include "platform/CaseMapping.h"
 #include "platform/Utf.h"
@@ -23,19 +26,19 @@ String String::fromInteger(long long value) {
 
 const std::string& String::utf8() const {
     static const std::string kEmpty;
-    return text_ ? *text_ : kEmpty;
+    return m_text ? *m_text : kEmpty;
 }
 
 std::u16string String::utf16() const {
-    return text_ ? utf::utf8ToUtf16(*text_) : u"";
+    return m_text ? utf::utf8ToUtf16(*m_text) : u"";
 }
 
 std::size_t String::length() const {
-    return text_ ? utf::utf16Length(*text_) : 0;
+    return m_text ? utf::utf16Length(*m_text) : 0;
 }
 
 char16_t String::characterAtIndex(std::size_t index) const {
-    if (!text_) return 0;
+    if (!m_text) return 0;
     const std::u16string units = utf16();
     return index < units.size() ? units[index] : 0;
 }
@@ -43,27 +46,27 @@ char16_t String::characterAtIndex(std::size_t index) const {
 bool String::isEqualToString(const String& other) const {
     if (isNull() || other.isNull()) return isNull() && other.isNull();
     // Both are valid UTF-8, so equal bytes and equal UTF-16 units coincide.
-    return *text_ == *other.text_;
+    return *m_text == *other.m_text;
 }
 
 String String::lowercaseString() const {
-    return text_ ? String(lowercaseUtf8(*text_)) : String();
+    return m_text ? String(lowercaseUtf8(*m_text)) : String();
 }
 
 String String::uppercaseString() const {
-    return text_ ? String(uppercaseUtf8(*text_)) : String();
+    return m_text ? String(uppercaseUtf8(*m_text)) : String();
 }
 
 std::vector<String> String::componentsSeparatedByString(const String& separator) const {
     std::vector<String> pieces;
-    if (!text_) return pieces;
+    if (!m_text) return pieces;
     if (separator.isNull() || separator.isEmpty()) {
         pieces.push_back(*this);
         return pieces;
     }
     // Matching whole UTF-8 sequences of valid text never splits a character.
-    const std::string& text = *text_;
-    const std::string& sep = *separator.text_;
+    const std::string& text = *m_text;
+    const std::string& sep = *separator.m_text;
     std::size_t start = 0;
     for (std::size_t found = text.find(sep); found != std::string::npos;
          found = text.find(sep, start)) {
@@ -76,21 +79,21 @@ std::vector<String> String::componentsSeparatedByString(const String& separator)
 
 bool String::containsString(const String& needle) const {
     // As on the platform, the empty text is contained in nothing.
-    if (!text_ || needle.isNull() || needle.isEmpty()) return false;
-    return text_->find(*needle.text_) != std::string::npos;
+    if (!m_text || needle.isNull() || needle.isEmpty()) return false;
+    return m_text->find(*needle.m_text) != std::string::npos;
 }
 
 String String::stringByAppendingString(const String& tail) const {
-    if (!text_) return String();
-    return String(*text_ + tail.utf8());
+    if (!m_text) return String();
+    return String(*m_text + tail.utf8());
 }
 
 String String::stringByReplacingOccurrencesOfString(const String& target,
                                                     const String& replacement) const {
-    if (!text_) return String();
+    if (!m_text) return String();
     if (target.isNull() || target.isEmpty()) return *this;
-    const std::string& text = *text_;
-    const std::string& from = *target.text_;
+    const std::string& text = *m_text;
+    const std::string& from = *target.m_text;
     const std::string& to = replacement.utf8();
     std::string out;
     out.reserve(text.size());
@@ -103,6 +106,72 @@ String String::stringByReplacingOccurrencesOfString(const String& target,
     }
     out.append(text, start, std::string::npos);
     return String(std::move(out));
+}
+
+namespace {
+
+// White space and line breaks of Unicode, as the platform skips them before
+// a number.
+bool isWhiteSpaceOrNewline(char32_t c) {
+    return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
+           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F ||
+           c == 0x205F || c == 0x3000;
+}
+
+std::size_t skipWhiteSpace(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const utf::Decoded d = utf::decodeUtf8(text, i);
+        if (!isWhiteSpaceOrNewline(d.codePoint)) break;
+        i += d.length;
+    }
+    return i;
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+}  // namespace
+
+long long String::integerValue() const {
+    const std::string& text = utf8();
+    std::size_t i = skipWhiteSpace(text);
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    // The magnitude is gathered up to one past the largest negative value;
+    // once a number runs beyond that, the rest of its digits are read but
+    // the answer stays at the end of the range it would have passed.
+    constexpr std::uint64_t kLimit = static_cast<std::uint64_t>(LLONG_MAX) + 1;
+    std::uint64_t magnitude = 0;
+    bool saturated = false;
+    for (; i < text.size() && isDigit(text[i]); ++i) {
+        const auto digit = static_cast<std::uint64_t>(text[i] - '0');
+        if (saturated || magnitude > (kLimit - digit) / 10) {
+            saturated = true;
+            continue;
+        }
+        magnitude = magnitude * 10 + digit;
+    }
+    if (negative) {
+        if (saturated || magnitude >= kLimit) return LLONG_MIN;
+        return -static_cast<long long>(magnitude);
+    }
+    if (saturated || magnitude > static_cast<std::uint64_t>(LLONG_MAX)) return LLONG_MAX;
+    return static_cast<long long>(magnitude);
+}
+
+bool String::boolValue() const {
+    const std::string& text = utf8();
+    std::size_t i = skipWhiteSpace(text);
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    while (i < text.size() && text[i] == '0') ++i;
+    if (i >= text.size()) return false;
+    const char c = text[i];
+    return c == 'Y' || c == 'y' || c == 'T' || c == 't' || (c >= '1' && c <= '9');
 }
 
 }  // namespace platform

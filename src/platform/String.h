@@ -34,8 +34,8 @@ class String {
     // Decimal text of a signed number ("%ld" / "%lld").
     static String fromInteger(long long value);
 
-    bool isNull() const { return !text_.has_value(); }
-    bool isEmpty() const { return text_.has_value() && text_->empty(); }
+    bool isNull() const { return !m_text.has_value(); }
+    bool isEmpty() const { return m_text.has_value() && m_text->empty(); }
 
     // UTF-8 bytes; the empty std::string for a null string.
     const std::string& utf8() const;
@@ -84,8 +84,8 @@ class String {
     String stringByDeletingLastPathComponent() const;
 
   private:
-    explicit String(std::string utf8) : text_(std::move(utf8)) {}
-    std::optional<std::string> text_;
+    explicit String(std::string utf8) : m_text(std::move(utf8)) {}
+    std::optional<std::string> m_text;
 };
 
 }  // namespace platform

@@ -7,16 +7,16 @@ namespace {
 
 class Parser {
   public:
-    explicit Parser(std::string_view text) : text_(text) {}
+    explicit Parser(std::string_view text) : m_text(text) {}
 
     std::optional<StringTable> parse() {
-        if (text_.substr(0, 3) == "\xEF\xBB\xBF") pos_ = 3;
+        if (m_text.substr(0, 3) == "\xEF\xBB\xBF") m_pos = 3;
         StringTable table;
         while (skipSpaceAndComments() && !atEnd()) {
             std::optional<std::string> key = quoted();
             if (!key || !skipSpaceAndComments()) return std::nullopt;
             if (peek() == ';') {
-                ++pos_;
+                ++m_pos;
                 std::string value = *key;
                 table.insert_or_assign(std::move(*key), std::move(value));
                 continue;
@@ -31,28 +31,28 @@ class Parser {
     }
 
   private:
-    bool atEnd() const { return pos_ >= text_.size(); }
-    char peek() const { return atEnd() ? '\0' : text_[pos_]; }
+    bool atEnd() const { return m_pos >= m_text.size(); }
+    char peek() const { return atEnd() ? '\0' : m_text[m_pos]; }
 
     bool expect(char c) {
-        if (atEnd() || text_[pos_] != c) return false;
-        ++pos_;
+        if (atEnd() || m_text[m_pos] != c) return false;
+        ++m_pos;
         return true;
     }
 
     // False only for an unterminated block comment.
     bool skipSpaceAndComments() {
         while (!atEnd()) {
-            const char c = text_[pos_];
+            const char c = m_text[m_pos];
             if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v') {
-                ++pos_;
-            } else if (text_.substr(pos_, 2) == "//") {
-                const std::size_t end = text_.find('\n', pos_);
-                pos_ = end == std::string_view::npos ? text_.size() : end + 1;
-            } else if (text_.substr(pos_, 2) == "/*") {
-                const std::size_t end = text_.find("*/", pos_ + 2);
+                ++m_pos;
+            } else if (m_text.substr(m_pos, 2) == "//") {
+                const std::size_t end = m_text.find('\n', m_pos);
+                m_pos = end == std::string_view::npos ? m_text.size() : end + 1;
+            } else if (m_text.substr(m_pos, 2) == "/*") {
+                const std::size_t end = m_text.find("*/", m_pos + 2);
                 if (end == std::string_view::npos) return false;
-                pos_ = end + 2;
+                m_pos = end + 2;
             } else {
                 break;
             }
@@ -61,10 +61,10 @@ class Parser {
     }
 
     std::optional<char32_t> hexUnit() {
-        if (text_.size() - pos_ < 4) return std::nullopt;
+        if (m_text.size() - m_pos < 4) return std::nullopt;
         char32_t unit = 0;
         for (int i = 0; i < 4; ++i) {
-            const char c = text_[pos_++];
+            const char c = m_text[m_pos++];
             unit <<= 4;
             if (c >= '0' && c <= '9') {
                 unit |= static_cast<char32_t>(c - '0');
@@ -80,8 +80,8 @@ class Parser {
     }
 
     bool atUnicodeEscape() const {
-        return text_.size() - pos_ >= 2 && text_[pos_] == '\\' &&
-               (text_[pos_ + 1] == 'u' || text_[pos_ + 1] == 'U');
+        return m_text.size() - m_pos >= 2 && m_text[m_pos] == '\\' &&
+               (m_text[m_pos + 1] == 'u' || m_text[m_pos + 1] == 'U');
     }
 
     // After "\u": one UTF-16 unit, joined with a following "\u" low
@@ -90,15 +90,15 @@ class Parser {
         const std::optional<char32_t> unit = hexUnit();
         if (!unit) return false;
         if (utf::isHighSurrogate(*unit) && atUnicodeEscape()) {
-            const std::size_t before = pos_;
-            pos_ += 2;
+            const std::size_t before = m_pos;
+            m_pos += 2;
             const std::optional<char32_t> low = hexUnit();
             if (!low) return false;
             if (utf::isLowSurrogate(*low)) {
                 utf::appendUtf8(out, utf::combineSurrogates(*unit, *low));
                 return true;
             }
-            pos_ = before;  // the second escape stands on its own
+            m_pos = before;  // the second escape stands on its own
         }
         utf::appendUtf8(out, *unit);  // an unpaired surrogate becomes U+FFFD
         return true;
@@ -106,7 +106,7 @@ class Parser {
 
     bool escape(std::string& out) {
         if (atEnd()) return false;
-        const char c = text_[pos_++];
+        const char c = m_text[m_pos++];
         switch (c) {
             case '"':
             case '\\':
@@ -135,7 +135,7 @@ class Parser {
         if (!expect('"')) return std::nullopt;
         std::string out;
         while (!atEnd()) {
-            const char c = text_[pos_++];
+            const char c = m_text[m_pos++];
             if (c == '"') return out;
             if (c == '\\') {
                 if (!escape(out)) return std::nullopt;
@@ -146,8 +146,8 @@ class Parser {
         return std::nullopt;
     }
 
-    std::string_view text_;
-    std::size_t pos_ = 0;
+    std::string_view m_text;
+    std::size_t m_pos = 0;
 };
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include "TestServer.h"
 #include "platform/Bundle.h"
 #include "platform/FileManager.h"
-#include "platform/PreferredLanguages.h"
 #include "platform/StringsFileParser.h"
 
 namespace fm = platform::FileManager;
