@@ -7,10 +7,7 @@
 #include "functions/ScriptFrame.h"
 #include "storage/SKFuncs.h"
 
-using skrw::functions::returnStringAnswer;
-using skrw::functions::returnSucceeded;
-using skrw::functions::runStorageFunction;
-using skrw::functions::textArgument;
+using namespace skrw::functions;
 
 namespace {
 

@@ -4,6 +4,7 @@
 
 #include "functions/PluginFunctions.h"
 
+namespace skrw::functions {
 namespace {
 
 constexpr std::array<ScriptFunctionEntry, 13> kTable{{
@@ -34,3 +35,5 @@ const ScriptFunctionEntry* FindScriptFunction(short id) {
     }
     return nullptr;
 }
+
+}  // namespace skrw::functions

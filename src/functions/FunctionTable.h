@@ -16,6 +16,8 @@
 
 #include "fmx/FMWrapperApi.h"
 
+namespace skrw::functions {
+
 // Ids under which the script functions (and their script steps) are registered.
 enum ScriptFunctionId : short {
     kSKRW_VersionId = 150,
@@ -46,3 +48,5 @@ std::span<const ScriptFunctionEntry> ScriptFunctionTable();
 
 // The entry registered under `id`, or null when no registered function has that id.
 const ScriptFunctionEntry* FindScriptFunction(short id);
+
+}  // namespace skrw::functions

@@ -6,17 +6,14 @@
 #include "functions/FunctionTable.h"
 #include "functions/PluginFunctions.h"
 #include "functions/ScriptFrame.h"
-#include "functions/VersionLog.h"
+#include "log/PluginLogger.h"
 #include "storage/SKFuncs.h"
 
-using skrw::functions::answeredGuarded;
-using skrw::functions::returnUtf16Result;
-using skrw::functions::runScriptFunction;
-using skrw::functions::storageObject;
-using skrw::functions::textArgument;
+using namespace skrw::functions;
 
 namespace {
 
+constexpr const char* kVersionFunctionName = "SKRW_Version";
 constexpr const char* kLongVersion = "Skerrow 1.0.0.0";
 constexpr const char* kShortVersion = "1.0.0.0";
 
@@ -53,23 +50,34 @@ bool asksForFullError(const platform::String& selector) {
     return lower == platform::String::fromUtf8("text") || lower == platform::String::fromUtf8("1");
 }
 
+// SKRW_Version's log lines, written only while a logger exists (m_pl set): the entry, one level
+// deeper afterwards; then "Returning " and the answer and the exit, one level up again.
+void logVersionEntry() {
+    if (m_pl != nullptr) m_pl->EnteringFunction(kVersionFunctionName);
+}
+
+void logVersionAnswer(const std::string& answer) {
+    if (m_pl != nullptr) m_pl->WriteLine("Returning " + answer);
+    if (m_pl != nullptr) m_pl->ExitingFunction(kVersionFunctionName);
+}
+
 }  // namespace
 
 short SKRW_Version(short, const fmx::ExprEnv&, const fmx::DataVect& args, fmx::Data& result) {
     return answeredGuarded([&] {
-        skrw::functions::logVersionEntry();
+        logVersionEntry();
         const VersionForm form = requestedVersionForm(args);
         if (form == VersionForm::kBadLetter) {
             if (SKFuncs* storage = storageObject()) {
                 storage->SetError(platform::String::fromUtf8("Invalid parameter specified"),
                                   platform::String::fromUtf8("-4"),
-                                  platform::String::fromUtf8("SKRW_Version"));
+                                  platform::String::fromUtf8(kVersionFunctionName));
             }
-            returnStringResult(skrw::functions::kErrorAnswer, result);
+            returnStringResult(kErrorAnswer, result);
             return;
         }
         const char* answer = form == VersionForm::kLong ? kLongVersion : kShortVersion;
-        skrw::functions::logVersionAnswer(answer);
+        logVersionAnswer(answer);
         returnStringResult(answer, result);
     });
 }
@@ -79,7 +87,7 @@ short SKRW_GetLastError(short, const fmx::ExprEnv&, const fmx::DataVect& args, f
         kSKRW_GetLastErrorId, args, result, [&](std::uint32_t count, fmx::Text& text) {
             SKFuncs* storage = storageObject();
             if (storage == nullptr) {
-                skrw::functions::returnSucceeded(false, result);
+                returnSucceeded(false, result);
                 return;
             }
             const bool full = count == 0 || asksForFullError(textArgument(args, count, 0));
@@ -92,6 +100,6 @@ short SKRW_GetLastError(short, const fmx::ExprEnv&, const fmx::DataVect& args, f
 short SKRW_Debug(short, const fmx::ExprEnv&, const fmx::DataVect&, fmx::Data& result) {
     return answeredGuarded([&] {
         fmx::TextAutoPtr text;
-        returnUtf16Result(platform::String::fromUtf8(skrw::functions::kDoneAnswer), *text, result);
+        returnUtf16Result(platform::String::fromUtf8(kDoneAnswer), *text, result);
     });
 }

@@ -6,9 +6,7 @@
 #include "functions/ScriptFrame.h"
 #include "storage/SKFuncs.h"
 
-using skrw::functions::returnSucceeded;
-using skrw::functions::runStorageFunction;
-using skrw::functions::textArgument;
+using namespace skrw::functions;
 
 namespace {
 // Position of SKRW_PostObject's yes/no argument "Delete After Post".

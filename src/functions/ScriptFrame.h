@@ -16,12 +16,11 @@
 
 #include "fmx/fmx.h"
 #include "platform/String.h"
-
-class SKFuncs;
+#include "storage/SKFuncs.h"
 
 namespace skrw::functions {
 
-inline constexpr const char* kErrorAnswer = "!!ERROR!!";
+using skrw::storage::kErrorAnswer;
 inline constexpr const char* kDoneAnswer = "0";
 
 template <typename Body>

@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "functions/FunctionTable.h"
-#include "host/CallRecordAccess.h"
+#include "host/SKRWInit.h"
 #include "host/StepDefinitions.h"
 #include "host/StringTable.h"
 
@@ -73,7 +73,7 @@ short RegisterFunction(unsigned int functionId, short least, short most, ExtPlug
 namespace skrw::host {
 
 void registerAllFunctions() {
-    for (const ScriptFunctionEntry& entry : ScriptFunctionTable()) {
+    for (const functions::ScriptFunctionEntry& entry : functions::ScriptFunctionTable()) {
         try {
             RegisterFunction(static_cast<unsigned int>(entry.id), entry.least, entry.most,
                              entry.callback);

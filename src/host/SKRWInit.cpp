@@ -9,10 +9,43 @@
 #include <cstdint>
 
 #include "fmx/CallRecord.h"
-#include "host/CallRecordAccess.h"
-#include "host/Lifecycle.h"
+#include "functions/PluginFunctions.h"
 #include "host/Registration.h"
 #include "host/StringTable.h"
+#include "log/PluginLogger.h"
+#include "platform/Console.h"
+#include "storage/SKFuncs.h"
+
+fmx::CallRecord* gFMX_ExternCallPtr = nullptr;
+
+namespace skrw::host {
+
+std::int16_t currentInterfaceVersion() {
+    if (gFMX_ExternCallPtr == nullptr) return 0;
+    return gFMX_ExternCallPtr->interfaceVersion;
+}
+
+platform::BundleRef currentBundle() {
+    if (gFMX_ExternCallPtr == nullptr) return nullptr;
+    return gFMX_ExternCallPtr->bundle;
+}
+
+}  // namespace skrw::host
+
+void PluginInit() {
+    PluginShutdown();
+    platform::consoleLine("About to init SKFuncs");
+    m_objFuncs = new SKFuncs();
+    platform::consoleLine("Got to this point!");
+    m_pl = nullptr;
+}
+
+void PluginShutdown() noexcept {
+    if (m_objFuncs != nullptr) delete m_objFuncs;
+    m_objFuncs = nullptr;
+    if (m_pl != nullptr) delete m_pl;
+    m_pl = nullptr;
+}
 
 namespace {
 

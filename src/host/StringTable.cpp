@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "host/CallRecordAccess.h"
+#include "host/SKRWInit.h"
 #include "platform/String.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // host by id (function prototypes and descriptions, the host's own strings).
 //
 // Keys are "SKRW <id>" with the id in decimal. The table is read from the
-// bundle of the current call record (CallRecordAccess.h). A missing key, a
+// bundle of the current call record (SKRWInit.h). A missing key, a
 // missing table or a missing bundle reads as "no text"; nothing here reports
 // or records an error.
 #include <cstdint>

@@ -14,7 +14,6 @@ namespace {
 const char kGetFolder[] = "GetFolder";
 const char kPropertySource[] = "getPropertyForFolder";
 const char kEmptyListingSource[] = "getPropertyforFolder";
-const char kErrorAnswer[] = "!!ERROR!!";
 constexpr int kDefaultMaxKeys = 1000;
 
 // The text's leading number, sent as its low 32 bits: no range check, the service decides.

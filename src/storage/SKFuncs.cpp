@@ -15,7 +15,6 @@ namespace {
 const char kCredentialsLower[] = "useCredentials";
 const char kCredentialsUpper[] = "UseCredentials";
 const char kListFolders[] = "listFolders";
-const char kErrorAnswer[] = "!!ERROR!!";
 
 }  // namespace
 

@@ -28,6 +28,14 @@
 #include "platform/String.h"
 #include "storage/SkrError.h"
 
+namespace skrw::storage {
+
+// The answer of an operation that answers data, when it fails; the script functions answer it
+// too.
+inline constexpr char kErrorAnswer[] = "!!ERROR!!";
+
+}  // namespace skrw::storage
+
 class SKFuncs {
   public:
     SKFuncs();

@@ -9,6 +9,8 @@
 #include "storage/SkrError.h"
 
 namespace skrw::test {
+using namespace skrw::functions;
+
 namespace {
 
 hostsim::Arguments count(int count) {

@@ -20,13 +20,14 @@
 #include "TestServer.h"
 #include "functions/FunctionTable.h"
 #include "functions/PluginFunctions.h"
-#include "host/CallRecordAccess.h"
 #include "host/SKRWInit.h"
 #include "host/StepDefinitions.h"
 #include "host/StringTable.h"
 #include "hostsim/Encoding.h"
 #include "hostsim/HostValues.h"
 #include "hostsim/Registry.h"
+
+using namespace skrw::functions;
 
 namespace {
 std::vector<std::string> gEvents;  // constructions, destructions and console lines, in order
