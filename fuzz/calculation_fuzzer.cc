@@ -14,7 +14,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view line(reinterpret_cast<const char*>(data), size);
-    const hostsim::ParsedCalculation parsed = hostsim::parseCalculation(line);
+    const skrw::hostsim::ParsedCalculation parsed = skrw::hostsim::parseCalculation(line);
     if (!parsed.calculation) {
         SKRW_FUZZ_CHECK(!parsed.error.empty());
     } else {
@@ -22,22 +22,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         SKRW_FUZZ_CHECK(!parsed.calculation->name.empty());
         for (const auto& argument : parsed.calculation->arguments) {
             if (const auto* number = std::get_if<long double>(&argument.value)) {
-                const std::u16string text = hostsim::numberAsText(*number);
-                (void)hostsim::numberAsLong(*number);
+                const std::u16string text = skrw::hostsim::numberAsText(*number);
+                (void)skrw::hostsim::numberAsLong(*number);
                 if (std::isfinite(*number)) {
-                    SKRW_FUZZ_CHECK(hostsim::textAsNumber(text) == *number);
+                    SKRW_FUZZ_CHECK(skrw::hostsim::textAsNumber(text) == *number);
                 }
             } else {
                 const auto& units = std::get<std::u16string>(argument.value);
-                (void)hostsim::utf8FromUtf16(units);
-                (void)hostsim::encodeUnits(units, 4, units.size());
+                (void)skrw::hostsim::utf8FromUtf16(units);
+                (void)skrw::hostsim::encodeUnits(units, 4, units.size());
             }
         }
     }
     // Texts read as numbers, whatever they hold.
-    const std::u16string asUnits = hostsim::decodeBytes(line, 0);
-    const long double value = hostsim::textAsNumber(asUnits);
-    (void)hostsim::numberAsLong(value);
-    (void)hostsim::numberAsText(value);
+    const std::u16string asUnits = skrw::hostsim::decodeBytes(line, 0);
+    const long double value = skrw::hostsim::textAsNumber(asUnits);
+    (void)skrw::hostsim::numberAsLong(value);
+    (void)skrw::hostsim::numberAsText(value);
     return 0;
 }

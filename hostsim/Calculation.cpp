@@ -5,7 +5,7 @@
 #include "hostsim/Encoding.h"
 #include "hostsim/Numbers.h"
 
-namespace hostsim {
+namespace skrw::hostsim {
 namespace {
 
 struct SyntaxError {
@@ -33,91 +33,91 @@ int hexValue(char c) {
 // Reads one calculation; positions are byte offsets until reported.
 class Parser {
   public:
-    explicit Parser(std::string_view text) : s_(text) {}
+    explicit Parser(std::string_view text) : m_text(text) {}
 
     Calculation parse(std::string& nameSeen) {
         Calculation calc;
         skipBlanks();
-        const std::size_t start = i_;
-        while (i_ < s_.size() && !endsName(s_[i_])) ++i_;
-        calc.name.assign(s_.substr(start, i_ - start));
+        const std::size_t start = m_pos;
+        while (m_pos < m_text.size() && !endsName(m_text[m_pos])) ++m_pos;
+        calc.name.assign(m_text.substr(start, m_pos - start));
         nameSeen = calc.name;
         if (calc.name.empty()) fail("expected a function name");
         skipBlanks();
-        if (i_ < s_.size() && s_[i_] == '(') {
-            ++i_;
+        if (m_pos < m_text.size() && m_text[m_pos] == '(') {
+            ++m_pos;
             parseArguments(calc.arguments);
         }
         skipBlanks();
-        if (i_ < s_.size()) fail("unexpected character after the calculation");
+        if (m_pos < m_text.size()) fail("unexpected character after the calculation");
         return calc;
     }
 
   private:
-    [[noreturn]] void fail(std::string what) const { throw SyntaxError{i_, std::move(what)}; }
+    [[noreturn]] void fail(std::string what) const { throw SyntaxError{m_pos, std::move(what)}; }
 
     void skipBlanks() {
-        while (i_ < s_.size() && isBlank(s_[i_])) ++i_;
+        while (m_pos < m_text.size() && isBlank(m_text[m_pos])) ++m_pos;
     }
 
     void parseArguments(std::vector<CalculationArgument>& out) {
         skipBlanks();
-        if (i_ < s_.size() && s_[i_] == ')') {
-            ++i_;
+        if (m_pos < m_text.size() && m_text[m_pos] == ')') {
+            ++m_pos;
             return;
         }
         for (;;) {
             skipBlanks();
             out.push_back(parseArgument());
             skipBlanks();
-            if (i_ >= s_.size()) fail("expected \";\" or \")\" before the end");
-            if (s_[i_] == ')') {
-                ++i_;
+            if (m_pos >= m_text.size()) fail("expected \";\" or \")\" before the end");
+            if (m_text[m_pos] == ')') {
+                ++m_pos;
                 return;
             }
-            if (s_[i_] != ';') fail("expected \";\" or \")\"");
-            ++i_;
+            if (m_text[m_pos] != ';') fail("expected \";\" or \")\"");
+            ++m_pos;
         }
     }
 
     CalculationArgument parseArgument() {
-        if (i_ >= s_.size()) fail("expected an argument before the end");
-        if (s_[i_] == '"') return {parseText()};
-        if (s_[i_] == '-' || isDigit(s_[i_])) return {parseNumber()};
+        if (m_pos >= m_text.size()) fail("expected an argument before the end");
+        if (m_text[m_pos] == '"') return {parseText()};
+        if (m_text[m_pos] == '-' || isDigit(m_text[m_pos])) return {parseNumber()};
         fail("expected a text in double quotes or a number");
     }
 
     std::u16string parseText() {
-        const std::size_t open = i_++;
+        const std::size_t open = m_pos++;
         std::u16string out;
-        std::size_t run = i_;  // start of the current run of plain bytes
+        std::size_t run = m_pos;  // start of the current run of plain bytes
         for (;;) {
-            if (i_ >= s_.size()) {
-                i_ = open;
+            if (m_pos >= m_text.size()) {
+                m_pos = open;
                 fail("unterminated text (no closing double quote)");
             }
-            const char c = s_[i_];
+            const char c = m_text[m_pos];
             if (c == '"' || c == '\\') {
-                out += utf16FromUtf8(s_.substr(run, i_ - run));
+                out += utf16FromUtf8(m_text.substr(run, m_pos - run));
                 if (c == '"') {
-                    ++i_;
+                    ++m_pos;
                     return out;
                 }
                 out.push_back(parseEscape());
-                run = i_;
+                run = m_pos;
             } else {
-                ++i_;
+                ++m_pos;
             }
         }
     }
 
     char16_t parseEscape() {
-        const std::size_t backslash = i_++;
-        if (i_ >= s_.size()) {
-            i_ = backslash;
+        const std::size_t backslash = m_pos++;
+        if (m_pos >= m_text.size()) {
+            m_pos = backslash;
             fail("unterminated text (no closing double quote)");
         }
-        const char c = s_[i_++];
+        const char c = m_text[m_pos++];
         switch (c) {
             case '"':
                 return u'"';
@@ -138,7 +138,7 @@ class Parser {
             case 'u':
                 return parseUnicodeEscape(backslash);
             default:
-                i_ = backslash;
+                m_pos = backslash;
                 fail("unknown escape in a text");
         }
     }
@@ -146,46 +146,46 @@ class Parser {
     char16_t parseUnicodeEscape(std::size_t backslash) {
         unsigned value = 0;
         for (int k = 0; k < 4; ++k) {
-            const int digit = i_ < s_.size() ? hexValue(s_[i_]) : -1;
+            const int digit = m_pos < m_text.size() ? hexValue(m_text[m_pos]) : -1;
             if (digit < 0) {
-                i_ = backslash;
+                m_pos = backslash;
                 fail("\\u must be followed by four hexadecimal digits");
             }
             value = value * 16 + static_cast<unsigned>(digit);
-            ++i_;
+            ++m_pos;
         }
         return static_cast<char16_t>(value);
     }
 
     long double parseNumber() {
-        const std::size_t start = i_;
-        if (s_[i_] == '-') ++i_;
+        const std::size_t start = m_pos;
+        if (m_text[m_pos] == '-') ++m_pos;
         if (!digits()) fail("expected digits in a number");
-        if (i_ < s_.size() && s_[i_] == '.') {
-            ++i_;
+        if (m_pos < m_text.size() && m_text[m_pos] == '.') {
+            ++m_pos;
             if (!digits()) fail("expected digits after the decimal point");
         }
-        if (i_ < s_.size() && (s_[i_] == 'e' || s_[i_] == 'E')) {
-            ++i_;
-            if (i_ < s_.size() && (s_[i_] == '+' || s_[i_] == '-')) ++i_;
+        if (m_pos < m_text.size() && (m_text[m_pos] == 'e' || m_text[m_pos] == 'E')) {
+            ++m_pos;
+            if (m_pos < m_text.size() && (m_text[m_pos] == '+' || m_text[m_pos] == '-')) ++m_pos;
             if (!digits()) fail("expected digits in the exponent");
         }
-        const auto value = parseNumberLiteral(s_.substr(start, i_ - start));
+        const auto value = parseNumberLiteral(m_text.substr(start, m_pos - start));
         if (!value) {
-            i_ = start;
+            m_pos = start;
             fail("number out of range");
         }
         return *value;
     }
 
     bool digits() {
-        const std::size_t start = i_;
-        while (i_ < s_.size() && isDigit(s_[i_])) ++i_;
-        return i_ > start;
+        const std::size_t start = m_pos;
+        while (m_pos < m_text.size() && isDigit(m_text[m_pos])) ++m_pos;
+        return m_pos > start;
     }
 
-    std::string_view s_;
-    std::size_t i_ = 0;
+    std::string_view m_text;
+    std::size_t m_pos = 0;
 };
 
 // The 1-based character position of a byte offset (UTF-8 continuation bytes
@@ -212,4 +212,4 @@ ParsedCalculation parseCalculation(std::string_view text) {
     return parsed;
 }
 
-}  // namespace hostsim
+}  // namespace skrw::hostsim

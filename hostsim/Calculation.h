@@ -16,7 +16,7 @@
 #include <variant>
 #include <vector>
 
-namespace hostsim {
+namespace skrw::hostsim {
 
 struct CalculationArgument {
     // A text (UTF-16 units) or a number.
@@ -36,4 +36,4 @@ struct ParsedCalculation {
 
 ParsedCalculation parseCalculation(std::string_view text);
 
-}  // namespace hostsim
+}  // namespace skrw::hostsim

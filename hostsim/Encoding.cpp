@@ -1,6 +1,6 @@
 #include "hostsim/Encoding.h"
 
-namespace hostsim {
+namespace skrw::hostsim {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -135,4 +135,4 @@ std::string utf8FromUtf16(std::u16string_view units) {
     return encodeUnits(units, 0, static_cast<std::size_t>(-1));
 }
 
-}  // namespace hostsim
+}  // namespace skrw::hostsim

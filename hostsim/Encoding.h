@@ -12,7 +12,7 @@
 
 #include "hostsim/Export.h"
 
-namespace hostsim {
+namespace skrw::hostsim {
 
 HOSTSIM_API bool isKnownEncoding(std::int32_t encoding);
 
@@ -28,4 +28,4 @@ HOSTSIM_API std::string encodeUnits(std::u16string_view units, std::int32_t enco
 HOSTSIM_API std::u16string utf16FromUtf8(std::string_view utf8);
 HOSTSIM_API std::string utf8FromUtf16(std::u16string_view units);
 
-}  // namespace hostsim
+}  // namespace skrw::hostsim

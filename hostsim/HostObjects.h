@@ -11,7 +11,7 @@
 #include "fmx/FMWrapperApi.h"
 #include "hostsim/Export.h"
 
-namespace hostsim {
+namespace skrw::hostsim {
 
 // How a text's current content was last put there: through 8-bit bytes
 // (FM_Text_Assign) or as UTF-16 (FM_Text_AssignUnicode, or made by the host).
@@ -125,4 +125,4 @@ inline const fmx::ExprEnv* opaque(const HostExprEnv* p) {
     return reinterpret_cast<const fmx::ExprEnv*>(p);
 }
 
-}  // namespace hostsim
+}  // namespace skrw::hostsim

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-namespace hostsim {
+namespace skrw::hostsim {
 
 const char* const kUsage =
     "usage: pluginhost [--interface-version N] [--json] [--list] [--step] BUNDLE "
@@ -73,4 +73,4 @@ ParsedOptions parseHostOptions(const std::vector<std::string>& arguments) {
     return parsed;
 }
 
-}  // namespace hostsim
+}  // namespace skrw::hostsim

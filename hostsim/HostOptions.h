@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace hostsim {
+namespace skrw::hostsim {
 
 struct HostOptions {
     std::int16_t interfaceVersion = 57;
@@ -33,4 +33,4 @@ struct ParsedOptions {
 
 ParsedOptions parseHostOptions(const std::vector<std::string>& arguments);
 
-}  // namespace hostsim
+}  // namespace skrw::hostsim

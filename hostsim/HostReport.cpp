@@ -2,7 +2,7 @@
 
 #include "hostsim/Json.h"
 
-namespace hostsim {
+namespace skrw::hostsim {
 namespace {
 
 void field(std::string& line, const char* key, const std::string& jsonValue) {
@@ -54,4 +54,4 @@ std::string errorLine(const std::string& name, const std::string& why) {
     return line + "}";
 }
 
-}  // namespace hostsim
+}  // namespace skrw::hostsim

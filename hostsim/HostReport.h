@@ -5,7 +5,7 @@
 #include "hostsim/HostValues.h"
 #include "hostsim/Registry.h"
 
-namespace hostsim {
+namespace skrw::hostsim {
 
 // {"kind": "string", "id": N, "text": TEXT}
 std::string hostStringLine(int id, const std::u16string& text);
@@ -17,4 +17,4 @@ std::string resultLine(const std::string& name, const Result& result, short host
 // {"function": NAME, "error": WHY}
 std::string errorLine(const std::string& name, const std::string& why);
 
-}  // namespace hostsim
+}  // namespace skrw::hostsim

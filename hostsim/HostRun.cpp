@@ -13,7 +13,7 @@
 #include "hostsim/Invocation.h"
 #include "hostsim/PluginLoader.h"
 
-namespace hostsim {
+namespace skrw::hostsim {
 namespace {
 
 // The host strings asked before start-up: plug-in name, description, options.
@@ -42,7 +42,7 @@ auto guardedMessage(const char* name, Message&& message) {
 class Session {
   public:
     Session(const HostOptions& options, std::ostream& out, std::ostream& err)
-        : options_(options), out_(out), err_(err) {}
+        : m_options(options), m_out(out), m_err(err) {}
 
     // Evaluates one calculation; false when it could not be made.
     bool evaluate(const std::string& text) {
@@ -58,16 +58,17 @@ class Session {
             }
         }
         Result result;
-        const auto kind = options_.step ? RegistryEntry::Kind::Step : RegistryEntry::Kind::Function;
+        const auto kind =
+            m_options.step ? RegistryEntry::Kind::Step : RegistryEntry::Kind::Function;
         const Invocation call = invokeByName(kind, calc.name, args, result);
         if (!call.made) return report(calc.name, call.error);
-        if (options_.json) {
-            out_ << resultLine(calc.name, result, call.hostError) << '\n' << std::flush;
+        if (m_options.json) {
+            m_out << resultLine(calc.name, result, call.hostError) << '\n' << std::flush;
         } else {
-            out_ << result.textUtf8() << '\n' << std::flush;
+            m_out << result.textUtf8() << '\n' << std::flush;
             if (call.hostError != 0) {
-                err_ << "pluginhost: " << calc.name << ": answered host error " << call.hostError
-                     << '\n';
+                m_err << "pluginhost: " << calc.name << ": answered host error " << call.hostError
+                      << '\n';
             }
         }
         return true;
@@ -75,17 +76,17 @@ class Session {
 
   private:
     bool report(const std::string& name, const std::string& why) {
-        if (options_.json) {
-            out_ << errorLine(name, why) << '\n' << std::flush;
+        if (m_options.json) {
+            m_out << errorLine(name, why) << '\n' << std::flush;
         } else {
-            err_ << "pluginhost: " << name << ": " << why << '\n';
+            m_err << "pluginhost: " << name << ": " << why << '\n';
         }
         return false;
     }
 
-    const HostOptions& options_;
-    std::ostream& out_;
-    std::ostream& err_;
+    const HostOptions& m_options;
+    std::ostream& m_out;
+    std::ostream& m_err;
 };
 
 std::vector<std::pair<int, std::u16string>> askHostStrings(PluginLoader& loader) {
@@ -164,4 +165,4 @@ int runPluginHost(const HostOptions& options, std::istream& in, std::ostream& ou
     return 1;
 }
 
-}  // namespace hostsim
+}  // namespace skrw::hostsim

@@ -8,9 +8,9 @@
 
 #include "hostsim/HostOptions.h"
 
-namespace hostsim {
+namespace skrw::hostsim {
 
 int runPluginHost(const HostOptions& options, std::istream& in, std::ostream& out,
                   std::ostream& err);
 
-}  // namespace hostsim
+}  // namespace skrw::hostsim

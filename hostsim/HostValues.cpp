@@ -5,14 +5,14 @@
 #include "hostsim/Encoding.h"
 #include "hostsim/Numbers.h"
 
-namespace hostsim {
+namespace skrw::hostsim {
 
 Arguments& Arguments::text(std::u16string units) {
     HostArgument argument;
     argument.number.value = textAsNumber(units);
     argument.text.units = std::move(units);
     argument.text.origin = TextOrigin::Utf16;
-    vect_.items.push_back(std::move(argument));
+    m_vect.items.push_back(std::move(argument));
     return *this;
 }
 
@@ -25,12 +25,12 @@ Arguments& Arguments::number(long double value) {
     argument.number.value = value;
     argument.text.units = numberAsText(value);
     argument.text.origin = TextOrigin::Utf16;
-    vect_.items.push_back(std::move(argument));
+    m_vect.items.push_back(std::move(argument));
     return *this;
 }
 
 std::string Result::textUtf8() const {
-    return utf8FromUtf16(data_.text.units);
+    return utf8FromUtf16(m_data.text.units);
 }
 
 const fmx::ExprEnv& environment() {
@@ -54,4 +54,4 @@ std::int32_t localeTypeOf(const fmx::Locale& locale) {
     return host(&locale)->type;
 }
 
-}  // namespace hostsim
+}  // namespace skrw::hostsim

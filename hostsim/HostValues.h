@@ -3,12 +3,12 @@
 // runner): argument vectors, result values and the calculation environment,
 // all backed by the real FMWrapper objects.
 //
-//   hostsim::Arguments args;
+//   skrw::hostsim::Arguments args;
 //   args.text(u"bucket").number(3.5);
-//   hostsim::Result result;
-//   short error = hostsim::invoke(SKRW_GetBucket, 202, args, result);
+//   skrw::hostsim::Result result;
+//   short error = skrw::hostsim::invoke(SKRW_GetBucket, 202, args, result);
 //   EXPECT_EQ(result.textUtf8(), "0");
-//   EXPECT_EQ(result.origin(), hostsim::TextOrigin::EightBit);
+//   EXPECT_EQ(result.origin(), skrw::hostsim::TextOrigin::EightBit);
 //
 // A text argument reads as a number by the host's rule and a number argument
 // reads as its shortest decimal text (hostsim/Numbers.h).
@@ -21,7 +21,7 @@
 #include "hostsim/Export.h"
 #include "hostsim/HostObjects.h"
 
-namespace hostsim {
+namespace skrw::hostsim {
 
 class HOSTSIM_API Arguments {
   public:
@@ -36,13 +36,13 @@ class HOSTSIM_API Arguments {
     // Appends a number argument.
     Arguments& number(long double value);
 
-    std::size_t size() const { return vect_.items.size(); }
+    std::size_t size() const { return m_vect.items.size(); }
     // The vector as the plug-in receives it; valid while this object lives
     // and is not changed.
-    const fmx::DataVect& vect() const { return *opaque(&vect_); }
+    const fmx::DataVect& vect() const { return *opaque(&m_vect); }
 
   private:
-    HostDataVect vect_;
+    HostDataVect m_vect;
 };
 
 class HOSTSIM_API Result {
@@ -53,18 +53,18 @@ class HOSTSIM_API Result {
     Result& operator=(const Result&) = delete;
 
     // The value as the plug-in receives it.
-    fmx::Data& data() { return *opaque(&data_); }
+    fmx::Data& data() { return *opaque(&m_data); }
 
-    bool isSet() const { return data_.set; }
-    const std::u16string& text() const { return data_.text.units; }
+    bool isSet() const { return m_data.set; }
+    const std::u16string& text() const { return m_data.text.units; }
     std::string textUtf8() const;
     // Whether the text came in through 8-bit bytes or as UTF-16.
-    TextOrigin origin() const { return data_.text.origin; }
-    std::int32_t localeType() const { return data_.locale.type; }
-    std::int32_t dataType() const { return data_.dataType; }
+    TextOrigin origin() const { return m_data.text.origin; }
+    std::int32_t localeType() const { return m_data.locale.type; }
+    std::int32_t dataType() const { return m_data.dataType; }
 
   private:
-    HostData data_;
+    HostData m_data;
 };
 
 // A calculation environment to hand a callback.
@@ -80,4 +80,4 @@ HOSTSIM_API TextOrigin originOf(const fmx::Text& text);
 // The type of any host locale.
 HOSTSIM_API std::int32_t localeTypeOf(const fmx::Locale& locale);
 
-}  // namespace hostsim
+}  // namespace skrw::hostsim

@@ -4,7 +4,7 @@
 
 #include "hostsim/Encoding.h"
 
-namespace hostsim {
+namespace skrw::hostsim {
 
 Invocation invokeByName(RegistryEntry::Kind kind, const std::string& name, const Arguments& args,
                         Result& result) {
@@ -27,4 +27,4 @@ Invocation invokeByName(RegistryEntry::Kind kind, const std::string& name, const
     return outcome;
 }
 
-}  // namespace hostsim
+}  // namespace skrw::hostsim

@@ -6,7 +6,7 @@
 #include "hostsim/HostValues.h"
 #include "hostsim/Registry.h"
 
-namespace hostsim {
+namespace skrw::hostsim {
 
 struct Invocation {
     bool made = false;    // false: nothing registered under the name, or
@@ -20,4 +20,4 @@ struct Invocation {
 Invocation invokeByName(RegistryEntry::Kind kind, const std::string& name, const Arguments& args,
                         Result& result);
 
-}  // namespace hostsim
+}  // namespace skrw::hostsim

@@ -4,7 +4,7 @@
 
 #include "hostsim/Encoding.h"
 
-namespace hostsim {
+namespace skrw::hostsim {
 namespace {
 
 bool isHigh(char16_t u) {
@@ -64,4 +64,4 @@ std::string jsonString(std::string_view utf8) {
     return jsonString(utf16FromUtf8(utf8));
 }
 
-}  // namespace hostsim
+}  // namespace skrw::hostsim

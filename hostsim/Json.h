@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace hostsim {
+namespace skrw::hostsim {
 
 // The JSON string literal (quotes included) of a UTF-16 text: characters as
 // UTF-8, control characters, quote and backslash escaped, and an unpaired
@@ -12,4 +12,4 @@ std::string jsonString(std::u16string_view units);
 // The same for UTF-8 text (invalid bytes become U+FFFD).
 std::string jsonString(std::string_view utf8);
 
-}  // namespace hostsim
+}  // namespace skrw::hostsim

@@ -5,7 +5,7 @@
 #include <limits>
 #include <string_view>
 
-namespace hostsim {
+namespace skrw::hostsim {
 namespace {
 
 bool isSpace(char16_t c) {
@@ -107,4 +107,4 @@ std::optional<long double> parseNumberLiteral(std::string_view literal) {
     return value;
 }
 
-}  // namespace hostsim
+}  // namespace skrw::hostsim

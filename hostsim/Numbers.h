@@ -15,7 +15,7 @@
 
 #include "hostsim/Export.h"
 
-namespace hostsim {
+namespace skrw::hostsim {
 
 HOSTSIM_API std::u16string numberAsText(long double value);
 HOSTSIM_API long double textAsNumber(std::u16string_view text);
@@ -26,4 +26,4 @@ HOSTSIM_API std::int64_t numberAsLong(long double value);
 // or not a whole literal.
 HOSTSIM_API std::optional<long double> parseNumberLiteral(std::string_view literal);
 
-}  // namespace hostsim
+}  // namespace skrw::hostsim

@@ -11,7 +11,7 @@
 
 #include "fmx/FMWrapperApi.h"
 
-namespace hostsim {
+namespace skrw::hostsim {
 
 struct BadArgument {};
 
@@ -42,4 +42,4 @@ void guardedVoid(FM_ErrorSlot* err, Body&& body) noexcept {
     });
 }
 
-}  // namespace hostsim
+}  // namespace skrw::hostsim

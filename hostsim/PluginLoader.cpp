@@ -8,7 +8,7 @@
 
 #include "hostsim/Registry.h"
 
-namespace hostsim {
+namespace skrw::hostsim {
 namespace {
 
 namespace fs = std::filesystem;
@@ -36,49 +36,49 @@ std::string PluginLoader::libraryPathFor(const std::string& bundleFolder) {
     return (folder / (name + ".so")).string();
 }
 
-PluginLoader::PluginLoader(const std::string& bundlePath) : folder_(absoluteFolder(bundlePath)) {
-    const std::string library = libraryPathFor(folder_);
+PluginLoader::PluginLoader(const std::string& bundlePath) : m_folder(absoluteFolder(bundlePath)) {
+    const std::string library = libraryPathFor(m_folder);
     std::error_code ec;
     if (!fs::is_regular_file(library, ec)) {
         throw LoadError("cannot load bundle " + bundlePath + ": no plug-in library " + library);
     }
-    library_ = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (library_ == nullptr) {
+    m_library = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (m_library == nullptr) {
         const char* why = dlerror();
         throw LoadError("cannot load bundle " + bundlePath + ": " +
                         (why != nullptr ? why : "the library cannot be loaded"));
     }
-    void* entry = dlsym(library_, "FMExternCallProc");
+    void* entry = dlsym(m_library, "FMExternCallProc");
     if (entry == nullptr) {
-        dlclose(library_);
+        dlclose(m_library);
         throw LoadError("cannot load bundle " + bundlePath + ": " + library +
                         " has no entry point FMExternCallProc");
     }
-    entry_ = reinterpret_cast<FMExternCallProcPtr>(entry);
-    bundle_.folderPath = folder_.c_str();
+    m_entry = reinterpret_cast<FMExternCallProcPtr>(entry);
+    m_bundle.folderPath = m_folder.c_str();
     Registry::instance().clear();
 }
 
 PluginLoader::~PluginLoader() {
     Registry::instance().deactivateAll();
-    dlclose(library_);
+    dlclose(m_library);
 }
 
 fmx::CallRecord PluginLoader::freshRecord(std::uint8_t selector) const {
     fmx::CallRecord record;
     std::memset(&record, 0, sizeof record);
-    record.interfaceVersion = version_;
+    record.interfaceVersion = m_version;
     record.selector = selector;
     return record;
 }
 
 void PluginLoader::send(fmx::CallRecord& record) {
-    record.bundle = &bundle_;
-    entry_(&record);
+    record.bundle = &m_bundle;
+    m_entry(&record);
 }
 
 std::int64_t PluginLoader::startup(std::int16_t interfaceVersion) {
-    version_ = interfaceVersion;
+    m_version = interfaceVersion;
     fmx::CallRecord record = freshRecord(fmx::CallRecord::kStartup);
     send(record);
     return record.result;
@@ -108,4 +108,4 @@ GetStringReply PluginLoader::getString(std::uint8_t id, std::int32_t capacity, c
     return reply;
 }
 
-}  // namespace hostsim
+}  // namespace skrw::hostsim

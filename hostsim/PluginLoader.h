@@ -25,7 +25,7 @@
 #include "fmx/CallRecord.h"
 #include "platform/Bundle.h"
 
-namespace hostsim {
+namespace skrw::hostsim {
 
 class LoadError : public std::runtime_error {
   public:
@@ -53,7 +53,7 @@ class PluginLoader {
     static std::string libraryPathFor(const std::string& bundleFolder);
 
     // The absolute bundle folder path handed to the plug-in.
-    const std::string& bundleFolder() const { return folder_; }
+    const std::string& bundleFolder() const { return m_folder; }
 
     // Start-up with `interfaceVersion`; answers the record's result field
     // (the plug-in's answer; 0 when it wrote none).
@@ -70,11 +70,11 @@ class PluginLoader {
   private:
     fmx::CallRecord freshRecord(std::uint8_t selector) const;
 
-    std::string folder_;
-    platform::BundleRecord bundle_;
-    void* library_ = nullptr;
-    FMExternCallProcPtr entry_ = nullptr;
-    std::int16_t version_ = 57;
+    std::string m_folder;
+    platform::BundleRecord m_bundle;
+    void* m_library = nullptr;
+    FMExternCallProcPtr m_entry = nullptr;
+    std::int16_t m_version = 57;
 };
 
-}  // namespace hostsim
+}  // namespace skrw::hostsim

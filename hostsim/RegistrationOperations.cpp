@@ -5,7 +5,7 @@
 #include "hostsim/OperationGuard.h"
 #include "hostsim/Registry.h"
 
-using namespace hostsim;
+using namespace skrw::hostsim;
 using Kind = RegistryEntry::Kind;
 
 namespace {

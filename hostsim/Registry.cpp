@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace hostsim {
+namespace skrw::hostsim {
 namespace {
 
 using Kind = RegistryEntry::Kind;
@@ -23,27 +23,27 @@ Registry& Registry::instance() {
 
 void Registry::record(RegistryEntry entry) {
     const Kind kind = registeredKind(entry.kind);
-    std::erase_if(active_, [&](const RegistryEntry& e) {
+    std::erase_if(m_active, [&](const RegistryEntry& e) {
         return e.kind == kind && e.id == entry.id && e.pluginId == entry.pluginId;
     });
-    if (entry.kind == Kind::Function || entry.kind == Kind::Step) active_.push_back(entry);
-    log_.push_back(std::move(entry));
+    if (entry.kind == Kind::Function || entry.kind == Kind::Step) m_active.push_back(entry);
+    m_log.push_back(std::move(entry));
 }
 
 const RegistryEntry* Registry::find(Kind kind, const std::u16string& name) const {
-    const auto it = std::find_if(active_.rbegin(), active_.rend(), [&](const RegistryEntry& e) {
+    const auto it = std::find_if(m_active.rbegin(), m_active.rend(), [&](const RegistryEntry& e) {
         return e.kind == kind && e.name == name;
     });
-    return it == active_.rend() ? nullptr : &*it;
+    return it == m_active.rend() ? nullptr : &*it;
 }
 
 void Registry::clear() {
-    log_.clear();
-    active_.clear();
+    m_log.clear();
+    m_active.clear();
 }
 
 void Registry::deactivateAll() {
-    active_.clear();
+    m_active.clear();
 }
 
-}  // namespace hostsim
+}  // namespace skrw::hostsim

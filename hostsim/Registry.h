@@ -18,7 +18,7 @@
 #include "fmx/FMWrapperApi.h"
 #include "hostsim/Export.h"
 
-namespace hostsim {
+namespace skrw::hostsim {
 
 struct RegistryEntry {
     enum class Kind { Function, Step, UnregisterFunction, UnregisterStep };
@@ -43,7 +43,7 @@ class HOSTSIM_API Registry {
     // Records a call and updates the active table.
     void record(RegistryEntry entry);
 
-    const std::vector<RegistryEntry>& log() const { return log_; }
+    const std::vector<RegistryEntry>& log() const { return m_log; }
     // The active registration of that kind (Function or Step) and name, or
     // null.
     const RegistryEntry* find(RegistryEntry::Kind kind, const std::u16string& name) const;
@@ -55,8 +55,8 @@ class HOSTSIM_API Registry {
     void deactivateAll();
 
   private:
-    std::vector<RegistryEntry> log_;
-    std::vector<RegistryEntry> active_;
+    std::vector<RegistryEntry> m_log;
+    std::vector<RegistryEntry> m_active;
 };
 
-}  // namespace hostsim
+}  // namespace skrw::hostsim

@@ -8,7 +8,7 @@
 #include "hostsim/HostObjects.h"
 #include "hostsim/OperationGuard.h"
 
-using namespace hostsim;
+using namespace skrw::hostsim;
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "hostsim/Numbers.h"
 #include "hostsim/OperationGuard.h"
 
-using namespace hostsim;
+using namespace skrw::hostsim;
 
 namespace {
 

@@ -9,14 +9,14 @@
 
 int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    const hostsim::ParsedOptions parsed = hostsim::parseHostOptions(arguments);
+    const skrw::hostsim::ParsedOptions parsed = skrw::hostsim::parseHostOptions(arguments);
     if (!parsed.options) {
-        std::cerr << "pluginhost: " << parsed.error << '\n' << hostsim::kUsage;
+        std::cerr << "pluginhost: " << parsed.error << '\n' << skrw::hostsim::kUsage;
         return 1;
     }
     if (parsed.options->help) {
-        std::cout << hostsim::kUsage;
+        std::cout << skrw::hostsim::kUsage;
         return 0;
     }
-    return hostsim::runPluginHost(*parsed.options, std::cin, std::cout, std::cerr);
+    return skrw::hostsim::runPluginHost(*parsed.options, std::cin, std::cout, std::cerr);
 }

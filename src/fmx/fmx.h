@@ -247,28 +247,28 @@ class HostHolder {
   public:
     HostHolder(const HostHolder&) = delete;
     HostHolder& operator=(const HostHolder&) = delete;
-    HostHolder(HostHolder&& other) noexcept : object_(other.object_) { other.object_ = nullptr; }
+    HostHolder(HostHolder&& other) noexcept : m_object(other.m_object) { other.m_object = nullptr; }
     HostHolder& operator=(HostHolder&& other) noexcept {
         if (this != &other) {
-            Traits::release(object_);
-            object_ = other.object_;
-            other.object_ = nullptr;
+            Traits::release(m_object);
+            m_object = other.m_object;
+            other.m_object = nullptr;
         }
         return *this;
     }
-    ~HostHolder() { Traits::release(object_); }
+    ~HostHolder() { Traits::release(m_object); }
 
-    T* get() const noexcept { return object_; }
-    T& operator*() const noexcept { return *object_; }
-    T* operator->() const noexcept { return object_; }
+    T* get() const noexcept { return m_object; }
+    T& operator*() const noexcept { return *m_object; }
+    T* operator->() const noexcept { return m_object; }
 
   protected:
-    explicit HostHolder(T* object) : object_(object) {
-        if (object_ == nullptr) throw OutOfMemory();
+    explicit HostHolder(T* object) : m_object(object) {
+        if (m_object == nullptr) throw OutOfMemory();
     }
 
   private:
-    T* object_;
+    T* m_object;
 };
 
 namespace detail {

@@ -14,26 +14,26 @@ const char kPlatformSource[] = "ERROR";
 }  // namespace
 
 SkrError::SkrError()
-    : message_(String::fromUtf8(kSuccess)),
-      code_(String::fromUtf8(kNoErrorCode)),
-      source_(String::fromUtf8(kInitialization)) {}
+    : m_message(String::fromUtf8(kSuccess)),
+      m_code(String::fromUtf8(kNoErrorCode)),
+      m_source(String::fromUtf8(kInitialization)) {}
 
 SkrError::SkrError(const String& message, const String& code, const String& source)
-    : message_(message), code_(code), source_(source) {}
+    : m_message(message), m_code(code), m_source(source) {}
 
 SkrError::SkrError(const platform::Error& error)
-    : message_(String::fromUtf8(error.description)),
-      code_(String::fromInteger(error.code)),
-      source_(String::fromUtf8(kPlatformSource)) {}
+    : m_message(String::fromUtf8(error.description)),
+      m_code(String::fromInteger(error.code)),
+      m_source(String::fromUtf8(kPlatformSource)) {}
 
 void SkrError::setError(const String& message, const String& code, const String& source) {
-    message_ = message;
-    code_ = code;
-    source_ = source;
+    m_message = message;
+    m_code = code;
+    m_source = source;
 }
 
 void SkrError::setErrorWithError(const SkrError& other) {
-    setError(other.message_, other.code_, other.source_);
+    setError(other.m_message, other.m_code, other.m_source);
 }
 
 void SkrError::setErrorWithNSError(const platform::Error& error) {
@@ -43,9 +43,9 @@ void SkrError::setErrorWithNSError(const platform::Error& error) {
 
 String SkrError::getError() const {
     std::string text;
-    text.append("MESSAGE: ").append(message_.utf8());
-    text.append("\nCODE: ").append(code_.utf8());
-    text.append("\nSOURCE: ").append(source_.utf8());
+    text.append("MESSAGE: ").append(m_message.utf8());
+    text.append("\nCODE: ").append(m_code.utf8());
+    text.append("\nSOURCE: ").append(m_source.utf8());
     return String::fromUtf8(text);
 }
 

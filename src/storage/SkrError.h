@@ -42,15 +42,15 @@ class SkrError {
     // Back to "Success", "0", "Initialization".
     void clearError();
 
-    const platform::String& message() const { return message_; }
-    const platform::String& code() const { return code_; }
-    const platform::String& source() const { return source_; }
-    void setMessage(const platform::String& message) { message_ = message; }
-    void setCode(const platform::String& code) { code_ = code; }
-    void setSource(const platform::String& source) { source_ = source; }
+    const platform::String& message() const { return m_message; }
+    const platform::String& code() const { return m_code; }
+    const platform::String& source() const { return m_source; }
+    void setMessage(const platform::String& message) { m_message = message; }
+    void setCode(const platform::String& code) { m_code = code; }
+    void setSource(const platform::String& source) { m_source = source; }
 
   private:
-    platform::String message_;
-    platform::String code_;
-    platform::String source_;
+    platform::String m_message;
+    platform::String m_code;
+    platform::String m_source;
 };

@@ -24,18 +24,18 @@ struct Answer {
     std::int32_t localeType;
 };
 
-inline hostsim::Arguments texts(std::initializer_list<std::string_view> values) {
-    hostsim::Arguments args;
+inline skrw::hostsim::Arguments texts(std::initializer_list<std::string_view> values) {
+    skrw::hostsim::Arguments args;
     for (std::string_view value : values) args.textUtf8(value);
     return args;
 }
 
-inline Answer call(ExtPluginType callback, const hostsim::Arguments& args) {
-    hostsim::Result result;
-    hostsim::host(&result.data())->locale.type = kOwnLocaleType;
-    const short hostError = hostsim::invoke(callback, 0, args, result);
+inline Answer call(ExtPluginType callback, const skrw::hostsim::Arguments& args) {
+    skrw::hostsim::Result result;
+    skrw::hostsim::host(&result.data())->locale.type = kOwnLocaleType;
+    const short hostError = skrw::hostsim::invoke(callback, 0, args, result);
     return {hostError, result.isSet(), result.textUtf8(),
-            result.origin() == hostsim::TextOrigin::Utf16, result.localeType()};
+            result.origin() == skrw::hostsim::TextOrigin::Utf16, result.localeType()};
 }
 
 class WithStorage : public ::testing::Test {

@@ -13,13 +13,13 @@ using namespace skrw::functions;
 
 namespace {
 
-hostsim::Arguments count(int count) {
-    hostsim::Arguments args;
+skrw::hostsim::Arguments count(int count) {
+    skrw::hostsim::Arguments args;
     for (int i = 0; i < count; ++i) args.textUtf8("x");
     return args;
 }
-hostsim::Arguments number(long double value) {
-    return hostsim::Arguments().number(value);
+skrw::hostsim::Arguments number(long double value) {
+    return skrw::hostsim::Arguments().number(value);
 }
 
 class Functions : public WithStorage {};
@@ -51,7 +51,7 @@ TEST(WithoutStorage, FunctionsAnswerErrorInsteadOfCrashing) {
 
 TEST_F(Functions, VersionFormIsChosenByTheFirstLatin1LetterOfAnOnlyArgument) {
     const std::string bad = "!!ERROR!!", full = "Skerrow 1.0.0.0", digits = "1.0.0.0";
-    const auto check = [&](const hostsim::Arguments& args, const std::string& version) {
+    const auto check = [&](const skrw::hostsim::Arguments& args, const std::string& version) {
         markError();
         const Answer answer = call(SKRW_Version, args);
         EXPECT_EQ(std::tie(answer.text, answer.localeType), std::tuple(version, 1));
@@ -165,7 +165,7 @@ TEST_F(Functions, AHostFailureBeforeTheOperationAnswersItsCodeAndKeepsTheRecord)
         HostOperation operation;
         int code, skip;
         ExtPluginType function;
-        hostsim::Arguments args;
+        skrw::hostsim::Arguments args;
     } rows[] = {{DataSetAsText, 2, 0, &SKRW_DeleteObject, {}},
                 {DataSetAsText, 2, 0, &SKRW_LogSet, {}},
                 {DataSetAsText, 2, 0, &SKRW_LogClear, {}},

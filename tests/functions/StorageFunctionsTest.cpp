@@ -18,7 +18,7 @@ class StorageFunctions : public WithStorage {
         ASSERT_EQ(answer(SKRW_CreateBucket, {bucket_}), "0");
     }
     // The answer's text, by the 8-bit path with a new locale of type 1.
-    static std::string answer(ExtPluginType function, const hostsim::Arguments& args) {
+    static std::string answer(ExtPluginType function, const skrw::hostsim::Arguments& args) {
         const Answer answer = call(function, args);
         EXPECT_TRUE(!answer.utf16 && answer.localeType == 1);
         return answer.text;
@@ -37,9 +37,10 @@ class StorageFunctions : public WithStorage {
 TEST_F(StorageFunctions, ObjectArgumentsReachTheOperationsInTheirPlacesAsTheirUtf16Units) {
     const std::string key = " a\xEF\xBF\xBD ", download = files_.volumesPath() + "/b";
     // An unpaired surrogate becomes U+FFFD and blanks stay; an absent delete flag keeps the file.
-    ASSERT_EQ(answer(SKRW_PostObject,
-                     hostsim::Arguments().textUtf8(bucket_).text(u" a\xD800 ").textUtf8(file("a"))),
-              "0");
+    ASSERT_EQ(
+        answer(SKRW_PostObject,
+               skrw::hostsim::Arguments().textUtf8(bucket_).text(u" a\xD800 ").textUtf8(file("a"))),
+        "0");
     EXPECT_EQ(answer(SKRW_CopyObject, {bucket_, key, bucket_, "b"}), "0");
     EXPECT_EQ(answer(SKRW_GetObject, {bucket_, "b", download}), "0");
     EXPECT_EQ(std::filesystem::file_size(download), 1u);
@@ -76,8 +77,9 @@ TEST_F(StorageFunctions, ListingArgumentsAreReadInPlaceAnEmptyTokenIsSentAndTheI
                                      {4294967298.0L, "d/c/d"},
                                      {-4294967295.0L, "d/b"},
                                      {4294967295.0L, "!!ERROR!!"}}) {
-        EXPECT_EQ(
-            answer(SKRW_GetBucketProperty, hostsim::Arguments().textUtf8("key").number(index)), key)
+        EXPECT_EQ(answer(SKRW_GetBucketProperty,
+                         skrw::hostsim::Arguments().textUtf8("key").number(index)),
+                  key)
             << static_cast<double>(index);
     }
     answer(SKRW_GetBucket, {bucket_, "", "", "", ""});

@@ -60,7 +60,7 @@ void __wrap__ZN12PluginLoggerD1Ev(PluginLogger* self) {
 void __wrap__ZN8platform11consoleLineESt17basic_string_viewIcSt11char_traitsIcEE(
     std::string_view text) {
     if (gRegisteredAtFirstConsoleLine == 0) {
-        gRegisteredAtFirstConsoleLine = hostsim::Registry::instance().log().size();
+        gRegisteredAtFirstConsoleLine = skrw::hostsim::Registry::instance().log().size();
     }
     gEvents.push_back(std::string(text));
 }
@@ -77,12 +77,12 @@ namespace skrw::test {
 namespace {
 
 using namespace std::string_literals;
-using hostsim::Registry;
-using Kind = hostsim::RegistryEntry::Kind;
+using skrw::hostsim::Registry;
+using Kind = skrw::hostsim::RegistryEntry::Kind;
 using fmx::CallRecord;
 
 std::string utf8(const std::u16string& units) {
-    return hostsim::utf8FromUtf16(units);
+    return skrw::hostsim::utf8FromUtf16(units);
 }
 
 class Host : public testing::Test {
@@ -182,7 +182,7 @@ TEST_F(Host, RegistersTheTableInOrderWithDescriptionsFrom56AndStepsFrom57) {
             EXPECT_EQ(std::tie(step.kind, step.pluginId, step.id, step.name, step.description,
                                step.flags, step.callback, step.definition),
                       std::make_tuple(Kind::Step, "SKRW", entry.id, f.name, f.description, 0xFF01u,
-                                      entry.callback, hostsim::unitsOf(*definition)));
+                                      entry.callback, skrw::hostsim::unitsOf(*definition)));
         }
         // Descriptions live under the ids 350 and up.
         EXPECT_EQ(*std::max_element(gLookedUp.begin(), gLookedUp.end()) >= 350, row.described);
@@ -220,8 +220,10 @@ TEST_F(Host, StartupRegistersThenMakesTheStorageObjectBetweenTheConsoleLines) {
     // Switched on, the log goes with the storage object, after it; a second start-up first
     // removes both.
     for (const std::uint8_t selector : {CallRecord::kStartup, CallRecord::kShutdown}) {
-        hostsim::Result result;
-        ASSERT_EQ(hostsim::invoke(SKRW_LogSet, 0, hostsim::Arguments().textUtf8("1"), result), 0);
+        skrw::hostsim::Result result;
+        ASSERT_EQ(
+            skrw::hostsim::invoke(SKRW_LogSet, 0, skrw::hostsim::Arguments().textUtf8("1"), result),
+            0);
         ASSERT_NE(m_pl, nullptr);
         gEvents.clear();
         send(selector);
@@ -362,7 +364,7 @@ TEST(StepDefinitions, TwelveIdsHaveTheirsAsUtf8AndEveryOtherIdTheEmptyNativeText
         fmx::TextUniquePtr text;
         text->Assign("left over");
         GetXMLDefinition(static_cast<std::int16_t>(id), text);
-        const std::string definition = utf8(hostsim::unitsOf(*text));
+        const std::string definition = utf8(skrw::hostsim::unitsOf(*text));
         EXPECT_EQ(lastAssignedEncoding(), definition.empty() ? 0 : 1) << id;
         if (!definition.empty()) all += std::to_string(id) + definition;
     }

@@ -11,7 +11,7 @@
 #include "hostsim/Registry.h"
 
 using namespace std::string_literals;
-using Kind = hostsim::RegistryEntry::Kind;
+using Kind = skrw::hostsim::RegistryEntry::Kind;
 
 namespace {
 
@@ -24,9 +24,9 @@ fmx::TextUniquePtr text(const std::u16string& units) {
 // The units as UTF-8 bytes written as "\u" escapes beyond ASCII, then "8" or "16" for the origin.
 std::string shown(const fmx::Text& t) {
     std::string out;
-    for (char16_t u : hostsim::unitsOf(t))
+    for (char16_t u : skrw::hostsim::unitsOf(t))
         out += u < 128 ? std::string(1, char(u)) : "<" + std::to_string(u) + ">";
-    return out + (hostsim::originOf(t) == hostsim::TextOrigin::Utf16 ? "/16" : "/8");
+    return out + (skrw::hostsim::originOf(t) == skrw::hostsim::TextOrigin::Utf16 ? "/16" : "/8");
 }
 
 std::string bytes(const std::u16string& units, std::uint32_t size, std::uint32_t position,
@@ -120,7 +120,7 @@ TEST(HostText, ChangesCountUtf16UnitsAndFailWithoutChangeOutsideTheText) {
 }
 
 TEST(HostValues, ResultsKeepTextLocaleTypeAndOriginAndArgumentsEndWithAFailure) {
-    hostsim::Result result;
+    skrw::hostsim::Result result;
     const auto t = text(u"\u00B6 0");
     EXPECT_THROW(result.data().SetAsText(*t, result.data().GetLocale(), 2), fmx::GeneralFailure);
     EXPECT_FALSE(result.isSet());
@@ -128,8 +128,8 @@ TEST(HostValues, ResultsKeepTextLocaleTypeAndOriginAndArgumentsEndWithAFailure) 
     t->Assign("changed afterwards");
     EXPECT_EQ(result.textUtf8() + std::to_string(result.localeType() * 10 + result.dataType()),
               "\xC2\xB6 011");
-    EXPECT_EQ(result.origin(), hostsim::TextOrigin::Utf16);
-    hostsim::Arguments args;
+    EXPECT_EQ(result.origin(), skrw::hostsim::TextOrigin::Utf16);
+    skrw::hostsim::Arguments args;
     args.text(u"only");
     FM_ErrorSlot slot{1, 0};
     EXPECT_EQ(FM_DataVect_AtAsNumber(&args.vect(), 0xFFFFFFFFu, &slot), nullptr);
@@ -137,18 +137,18 @@ TEST(HostValues, ResultsKeepTextLocaleTypeAndOriginAndArgumentsEndWithAFailure) 
 }
 
 TEST(HostRegistry, StartupRegistersShutdownWithdrawsAndACallbackIsRequired) {
-    auto& registry = hostsim::Registry::instance();
-    hostsim::Result result;
+    auto& registry = skrw::hostsim::Registry::instance();
+    skrw::hostsim::Result result;
     {
-        hostsim::PluginLoader loader(ECHO_BUNDLE);
+        skrw::hostsim::PluginLoader loader(ECHO_BUNDLE);
         EXPECT_EQ(loader.startup(49), -1);
         EXPECT_TRUE(registry.log().empty());
         ASSERT_EQ(loader.startup(57), 57);
-        EXPECT_TRUE(hostsim::invokeByName(Kind::Step, "Echo_Utf16", {}, result).made);
+        EXPECT_TRUE(skrw::hostsim::invokeByName(Kind::Step, "Echo_Utf16", {}, result).made);
         const auto reply = loader.getString(129, 64);
         EXPECT_EQ(reply.resultField, reinterpret_cast<std::intptr_t>(reply.buffer.data()));
         loader.shutdown();
-        EXPECT_FALSE(hostsim::invokeByName(Kind::Function, "Echo_Utf16", {}, result).made);
+        EXPECT_FALSE(skrw::hostsim::invokeByName(Kind::Function, "Echo_Utf16", {}, result).made);
         fmx::CallRecord record{};
         record.selector = 5;
         loader.send(record);
@@ -161,7 +161,7 @@ TEST(HostRegistry, StartupRegistersShutdownWithdrawsAndACallbackIsRequired) {
                  fmx::GeneralFailure);
     fmx::ExprEnv::RegisterExternalFunction(*code, 2, *name, *name, 0, 1, 0, answerSeven);
     EXPECT_EQ(registry.log().size(), 1u);
-    EXPECT_EQ(hostsim::invokeByName(Kind::Function, "Fn", {}, result).hostError, 7);
+    EXPECT_EQ(skrw::hostsim::invokeByName(Kind::Function, "Fn", {}, result).hostError, 7);
 }
 
 TEST(CalculationSyntax, ErrorsNameTheCharacterPosition) {
@@ -170,13 +170,13 @@ TEST(CalculationSyntax, ErrorsNameTheCharacterPosition) {
         {"F(1) x", "6"},    {"F(1 2)", "5"},        {R"(F("\q"))", "4"}, {R"(F("\u12"))", "4"},
         {"F(-)", "4"},      {"F(3.)", "5"},         {"(1)", "1"},        {"", "1"}};
     for (const auto& [calculation, position] : rows) {
-        const auto parsed = hostsim::parseCalculation(calculation);
+        const auto parsed = skrw::hostsim::parseCalculation(calculation);
         EXPECT_FALSE(parsed.calculation) << calculation;
         EXPECT_NE(parsed.error.find("syntax error at position "s + position + ":"),
                   std::string::npos)
             << calculation << " -> " << parsed.error;
     }
-    EXPECT_NE(
-        hostsim::parseCalculation("F(1" + std::string(6000, '0') + ")").error.find("out of range"),
-        std::string::npos);
+    EXPECT_NE(skrw::hostsim::parseCalculation("F(1" + std::string(6000, '0') + ")")
+                  .error.find("out of range"),
+              std::string::npos);
 }
