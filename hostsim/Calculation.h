@@ -34,6 +34,6 @@ struct ParsedCalculation {
     std::string name;                        // the name as far as it could be read, for reports
 };
 
-ParsedCalculation parseCalculation(std::string_view text);
+[[nodiscard]] ParsedCalculation parseCalculation(std::string_view text);
 
 }  // namespace skrw::hostsim

@@ -31,6 +31,6 @@ struct ParsedOptions {
     std::string error;
 };
 
-ParsedOptions parseHostOptions(const std::vector<std::string>& arguments);
+[[nodiscard]] ParsedOptions parseHostOptions(const std::vector<std::string>& arguments);
 
 }  // namespace skrw::hostsim

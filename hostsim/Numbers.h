@@ -24,6 +24,6 @@ HOSTSIM_API std::int64_t numberAsLong(long double value);
 // The value of an ASCII decimal literal as the calculation syntax writes it
 // ("-12", "3.5", "1e3"); nothing when it is out of the number type's range
 // or not a whole literal.
-HOSTSIM_API std::optional<long double> parseNumberLiteral(std::string_view literal);
+[[nodiscard]] HOSTSIM_API std::optional<long double> parseNumberLiteral(std::string_view literal);
 
 }  // namespace skrw::hostsim

@@ -38,9 +38,9 @@ short answeredGuarded(Body&& body) noexcept {
 }
 
 // True when `count` lies within [least, most] (compared as unsigned numbers).
-bool countWithin(std::uint32_t count, short least, short most);
+[[nodiscard]] bool countWithin(std::uint32_t count, short least, short most);
 // True when `count` lies within the bounds the function table gives `functionId`.
-bool countAccepted(std::uint32_t count, short functionId);
+[[nodiscard]] bool countAccepted(std::uint32_t count, short functionId);
 
 // The count-failure answer: "!!ERROR!!" assigned to `text` with encoding code 0 and set with
 // the result's own locale.

@@ -11,7 +11,7 @@ namespace platform::FileManager {
 // Creates the folder and every missing folder above it. Succeeds when the
 // folder exists already; fails (error set when `error` is given) when a file
 // is in the way or a folder cannot be made.
-bool createDirectoryWithIntermediates(const std::string& path, Error* error);
+[[nodiscard]] bool createDirectoryWithIntermediates(const std::string& path, Error* error);
 // Makes `path` the current folder of the whole process.
 bool changeCurrentDirectoryPath(const std::string& path);
 // True when a file or a folder exists at `path`; `isDirectory` (when given)
@@ -19,6 +19,6 @@ bool changeCurrentDirectoryPath(const std::string& path);
 bool fileExistsAtPath(const std::string& path, bool* isDirectory = nullptr);
 // Removes the item at `path` (a folder with its contents); on failure sets
 // `error` (when given) and answers false.
-bool removeItemAtPath(const std::string& path, Error* error);
+[[nodiscard]] bool removeItemAtPath(const std::string& path, Error* error);
 
 }  // namespace platform::FileManager

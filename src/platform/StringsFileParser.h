@@ -23,6 +23,6 @@ using StringTable = std::unordered_map<std::string, std::string>;
 // is not a well-formed table: invalid UTF-8, an unknown escape, an
 // unterminated string or comment, a missing "=" or ";", anything else
 // between the entries.
-std::optional<StringTable> parseStringsFile(std::string_view text);
+[[nodiscard]] std::optional<StringTable> parseStringsFile(std::string_view text);
 
 }  // namespace platform
