@@ -80,22 +80,23 @@ TEST(CurrentFolder, ChangesOrFailsAndFileTestsAreRelativeToIt) {
     EXPECT_FALSE(fm::fileExistsAtPath("~/f.txt"));  // no tilde expansion
 }
 
-TEST(RemoveItem, RemovesFilesWholeFoldersAndLinksButNotTheirTargets) {
+TEST(RemoveItem, RemovesFilesAndLinksButNeitherTheirTargetsNorFolders) {
     TempFolder temp;
     writeFile(temp / "f.txt", "x");
-    ASSERT_TRUE(fm::createDirectoryWithIntermediates(temp / "d/e/f", nullptr));
-    writeFile(temp / "d/e/f/g.txt", "y");
-    writeFile(temp / "kept.txt", "z");
-    std::filesystem::create_symlink(temp / "kept.txt", temp / "d/e/link");
+    ASSERT_TRUE(fm::createDirectoryWithIntermediates(temp / "d", nullptr));
+    writeFile(temp / "d/g.txt", "y");
+    std::filesystem::create_symlink(temp / "d/g.txt", temp / "link");
     std::filesystem::create_directory_symlink(temp / "d", temp / "dirlink");
     Error error;
     EXPECT_TRUE(fm::removeItemAtPath(temp / "f.txt", &error));
+    EXPECT_TRUE(fm::removeItemAtPath(temp / "link", &error));
     EXPECT_TRUE(fm::removeItemAtPath(temp / "dirlink", &error));
-    EXPECT_TRUE(std::filesystem::exists(temp / "d/e/f/g.txt"));
-    EXPECT_TRUE(fm::removeItemAtPath(temp / "d", &error));
+    EXPECT_FALSE(fm::removeItemAtPath(temp / "d", &error));
+    EXPECT_EQ(error.code, EISDIR);
     EXPECT_FALSE(std::filesystem::exists(temp / "f.txt"));
-    EXPECT_FALSE(std::filesystem::exists(temp / "d"));
-    EXPECT_EQ(testing_support::readFile(temp / "kept.txt"), "z");
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(temp / "link")));
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(temp / "dirlink")));
+    EXPECT_EQ(testing_support::readFile(temp / "d/g.txt"), "y");
 }
 
 TEST(RemoveItem, FailureGivesAPlatformError) {
