@@ -28,7 +28,7 @@ bool removeItemAtPath(const std::string& path, Error* error);
 // folders with records of their own); a FIFO, a socket or a device may not.
 // For those it answers false and sets `error`: code EINVAL, localized
 // description "Not a regular file", described as `<operation> "<path>": ...`.
-bool isTransferable(const struct stat& info, const std::string& operation,
-                    const std::string& path, Error& error);
+bool isTransferable(const struct stat& info, const std::string& operation, const std::string& path,
+                    Error& error);
 
 }  // namespace platform::FileManager

@@ -61,7 +61,8 @@ class BoundedFileBuf : public std::streambuf {
         if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
         const std::uint64_t at = position();
         if (at >= m_size) return traits_type::eof();
-        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kWindowSize, m_size - at));
+        const auto want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kWindowSize, m_size - at));
         ssize_t got = 0;
         do {
             got = ::pread(m_fd, m_window.data(), want, static_cast<off_t>(at));
@@ -140,8 +141,8 @@ bool UploadFile::open(const std::string& path, platform::Error& error) {
     if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
         return fail(error, errno, "open", path);
     }
-    m_body = std::make_shared<BoundedFileStream>(fd.get(),
-                                                 static_cast<std::uint64_t>(m_opened.st_size));
+    m_body =
+        std::make_shared<BoundedFileStream>(fd.get(), static_cast<std::uint64_t>(m_opened.st_size));
     fd.release();
     return true;
 }

@@ -117,7 +117,8 @@ TEST_F(ObjectDownload, PathNamingAFolderOrHoldingNulFailsAsAPlatformError) {
 }
 
 TEST_F(ObjectDownload, OnlyARegularFileIsReplacedAndAnythingElseCostsNoRequest) {
-    const std::string fifo = volumes + "/fifo", device = volumes + "/null", socket = volumes + "/sock";
+    const std::string fifo = volumes + "/fifo", device = volumes + "/null",
+                      socket = volumes + "/sock";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     ASSERT_TRUE(makeLinkToDevice(device));
     ASSERT_TRUE(makeSocketFile(socket));

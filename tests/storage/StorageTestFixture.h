@@ -59,7 +59,8 @@ inline std::vector<std::string> entries(const std::string& folder) {
 
 // What the path names itself and, links followed, what it leads to.
 inline std::pair<mode_t, mode_t> nodeKinds(const std::string& path) {
-    struct stat own {}, followed {};
+    struct stat own {};
+    struct stat followed {};
     ::lstat(path.c_str(), &own);
     ::stat(path.c_str(), &followed);
     return {own.st_mode & S_IFMT, followed.st_mode & S_IFMT};

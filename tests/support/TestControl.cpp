@@ -75,9 +75,10 @@ void postControl(const std::string& path, const std::string& body) {
 
 void changeOnPut(const std::string& bucket, const std::string& key, const std::string& path,
                  const std::string& change) {
-    postControl("/_skrw_test/change-on-put",
-                "{\"bucket\": " + jsonString(bucket) + ", \"key\": " + jsonString(key) +
-                    ", \"path\": " + jsonString(path) + ", \"change\": " + jsonString(change) + "}");
+    postControl("/_skrw_test/change-on-put", "{\"bucket\": " + jsonString(bucket) +
+                                                 ", \"key\": " + jsonString(key) +
+                                                 ", \"path\": " + jsonString(path) +
+                                                 ", \"change\": " + jsonString(change) + "}");
 }
 
 }  // namespace skrw::test
