@@ -1,12 +1,9 @@
 #include "platform/FileManager.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <memory>
-#include <vector>
 
 namespace platform::FileManager {
 namespace {
@@ -28,60 +25,6 @@ bool makeOneFolder(const std::string& path, Error* error) {
     if (failure == EEXIST && isFolder(path)) return true;
     report(error, failure, "createDirectory", path);
     return false;
-}
-
-struct DirCloser {
-    void operator()(DIR* dir) const noexcept { ::closedir(dir); }
-};
-
-bool removeRecursively(const std::string& path, Error* error);
-
-// The entries are read in full and the folder closed before descending, so
-// a deep tree never holds more than one folder open.
-bool removeFolderContents(const std::string& path, Error* error) {
-    std::vector<std::string> names;
-    {
-        std::unique_ptr<DIR, DirCloser> dir(::opendir(path.c_str()));
-        if (!dir) {
-            report(error, errno, "removeItem", path);
-            return false;
-        }
-        errno = 0;
-        while (const dirent* entry = ::readdir(dir.get())) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..") names.push_back(name);
-        }
-        if (errno != 0) {
-            report(error, errno, "removeItem", path);
-            return false;
-        }
-    }
-    for (const std::string& name : names) {
-        if (!removeRecursively(path + "/" + name, error)) return false;
-    }
-    return true;
-}
-
-bool removeRecursively(const std::string& path, Error* error) {
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0) {
-        report(error, errno, "removeItem", path);
-        return false;
-    }
-    // A symbolic link is removed itself; what it points to is left alone.
-    if (S_ISDIR(info.st_mode)) {
-        if (!removeFolderContents(path, error)) return false;
-        if (::rmdir(path.c_str()) != 0) {
-            report(error, errno, "removeItem", path);
-            return false;
-        }
-        return true;
-    }
-    if (::unlink(path.c_str()) != 0) {
-        report(error, errno, "removeItem", path);
-        return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -118,7 +61,20 @@ bool removeItemAtPath(const std::string& path, Error* error) {
         report(error, ENOENT, "removeItem", path);
         return false;
     }
-    return removeRecursively(path, error);
+    if (::unlink(path.c_str()) != 0) {
+        report(error, errno, "removeItem", path);
+        return false;
+    }
+    return true;
+}
+
+bool isTransferable(const struct stat& info, const std::string& operation, const std::string& path,
+                    Error& error) {
+    if (S_ISREG(info.st_mode) || S_ISDIR(info.st_mode)) return true;
+    error.code = EINVAL;
+    error.localizedDescription = "Not a regular file";
+    error.description = operation + " \"" + path + "\": " + error.localizedDescription;
+    return false;
 }
 
 }  // namespace platform::FileManager

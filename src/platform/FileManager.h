@@ -2,6 +2,8 @@
 // The file operations of the platform's file manager. Paths are UTF-8 and are
 // used as given: no tilde expansion; relative paths start at the process's
 // current folder.
+#include <sys/stat.h>
+
 #include <string>
 
 #include "platform/Error.h"
@@ -17,8 +19,16 @@ bool changeCurrentDirectoryPath(const std::string& path);
 // True when a file or a folder exists at `path`; `isDirectory` (when given)
 // tells which.
 bool fileExistsAtPath(const std::string& path, bool* isDirectory = nullptr);
-// Removes the item at `path` (a folder with its contents); on failure sets
-// `error` (when given) and answers false.
+// Removes the file at `path`; a symbolic link is removed itself, never what
+// it names. A folder is never removed (EISDIR), so nothing goes recursively.
+// On failure sets `error` (when given) and answers false.
 [[nodiscard]] bool removeItemAtPath(const std::string& path, Error* error);
+// Whether a transfer may read or replace the node `info` describes (as given
+// by stat, links followed): a regular file or a folder may (callers refuse
+// folders with records of their own); a FIFO, a socket or a device may not.
+// For those it answers false and sets `error`: code EINVAL, localized
+// description "Not a regular file", described as `<operation> "<path>": ...`.
+bool isTransferable(const struct stat& info, const std::string& operation, const std::string& path,
+                    Error& error);
 
 }  // namespace platform::FileManager

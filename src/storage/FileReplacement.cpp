@@ -12,6 +12,8 @@
 #include <streambuf>
 #include <vector>
 
+#include "platform/FileManager.h"
+
 namespace skrw::storage {
 
 namespace {
@@ -194,6 +196,9 @@ bool ReplacementFile::open(const std::string& target, platform::Error& error) {
     struct stat existing {};
     const bool exists = ::stat(m_finalPath.c_str(), &existing) == 0;
     if (exists && S_ISDIR(existing.st_mode)) return fail(error, EISDIR, "open", target);
+    if (exists && !platform::FileManager::isTransferable(existing, "open", target, error)) {
+        return false;
+    }
 
     std::string name;
     m_fd = createTemporary(m_finalPath, name);

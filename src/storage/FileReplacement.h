@@ -22,7 +22,8 @@ class ReplacementFile {
     ReplacementFile& operator=(const ReplacementFile&) = delete;
 
     // Creates the temporary file for `target` (an absolute path). Fails, setting `error`, when
-    // the target ends in "/" or names a folder, or the temporary file cannot be created.
+    // the target ends in "/" or names a folder, a FIFO, a socket or a device (links followed),
+    // or the temporary file cannot be created.
     bool open(const std::string& target, platform::Error& error);
 
     // A new stream over the temporary file, emptied first, so that each stream starts the body
@@ -51,9 +52,9 @@ class ReplacementFile {
 // Copies the whole of `body` into a new temporary file in the folder of `target`, closes it, and
 // renames it over `target` only then, following the rules of ReplacementFile.
 //
-// Fails, setting `error`, when the target ends in "/" or names a folder, or when the temporary
-// file cannot be created, written, closed or renamed, or the body cannot be read; then the
-// target is untouched and no temporary file remains.
+// Fails, setting `error`, when the target ends in "/" or names a folder, a FIFO, a socket or a
+// device, or when the temporary file cannot be created, written, closed or renamed, or the body
+// cannot be read; then the target is untouched and no temporary file remains.
 bool replaceFileWithStream(const std::string& target, std::istream& body, platform::Error& error);
 
 }  // namespace skrw::storage

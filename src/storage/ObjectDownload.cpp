@@ -1,4 +1,5 @@
 // Downloading an object into a local file.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -79,7 +80,24 @@ class DownloadDestination {
 
     bool commit(platform::Error& error) { return m_file.commit(error); }
 
+    // Whether the file the download would replace exists (links followed) as something that
+    // must not be replaced: a FIFO, a socket or a device. Checked before any request, by stat
+    // alone, so that a FIFO is never opened; ReplacementFile checks again when it opens.
+    bool refusesTarget(platform::Error& error) const {
+        const String workPath = downloadWorkPath(m_path);
+        const String folder = downloadFolder(workPath);
+        const std::string target = joined(folder.utf8(), downloadFileName(workPath, folder).utf8());
+        struct stat info {};
+        return ::stat(target.c_str(), &info) == 0 &&
+               !platform::FileManager::isTransferable(info, "open", target, error);
+    }
+
   private:
+    static std::string joined(const std::string& folder, const std::string& name) {
+        if (folder.empty()) return name;
+        return folder == "/" ? "/" + name : folder + "/" + name;
+    }
+
     bool prepare() {
         const String workPath = downloadWorkPath(m_path);
         const String folder = downloadFolder(workPath);
@@ -100,8 +118,7 @@ class DownloadDestination {
         platform::FileManager::changeCurrentDirectoryPath(folder.utf8());
 
         const std::string fileName = downloadFileName(workPath, folder).utf8();
-        const std::string target = folderPath == "/" ? "/" + fileName : folderPath + "/" + fileName;
-        if (!m_file.open(target, error)) {
+        if (!m_file.open(joined(folderPath, fileName), error)) {
             m_platformFailure = error;
             return false;
         }
@@ -133,6 +150,10 @@ bool SKFuncs::getObject(const String& bucket, const String& key, const String& p
     }
     // Declared before the outcome, which may hold one of its streams.
     DownloadDestination destination(path);
+    if (platform::Error refused; destination.refusesTarget(refused)) {
+        m_error.setErrorWithError(SkrError(refused));
+        return false;
+    }
     Aws::S3::Model::GetObjectRequest request;
     request.SetBucket(bucket.utf8());
     request.SetKey(key.utf8());

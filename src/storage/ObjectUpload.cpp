@@ -1,16 +1,11 @@
 // Uploading a local file as an object.
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <fstream>
-#include <memory>
 #include <optional>
 
 #include "platform/FileManager.h"
 #include "storage/LocalPaths.h"
 #include "storage/SKFuncs.h"
 #include "storage/ServiceClient.h"
+#include "storage/UploadFile.h"
 
 using platform::String;
 using namespace skrw::storage;
@@ -29,24 +24,6 @@ std::optional<String> chosenUploadPath(const String& path) {
         }
     }
     return std::nullopt;
-}
-
-// Opens the file for the upload; a file that cannot be read is refused before any request, so
-// that nothing unread is ever reported as stored (or removed). Opened without blocking first, so
-// that a named pipe without a writer does not hang the caller.
-std::shared_ptr<std::fstream> openUploadBody(const std::string& path, platform::Error& error) {
-    const int probe = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (probe < 0) {
-        error = platform::Error::fromErrno(errno, "open", path);
-        return nullptr;
-    }
-    ::close(probe);
-    auto body = std::make_shared<std::fstream>(path, std::ios_base::in | std::ios_base::binary);
-    if (!body->is_open()) {
-        error = platform::Error::fromErrno(errno != 0 ? errno : EIO, "open", path);
-        return nullptr;
-    }
-    return body;
 }
 
 }  // namespace
@@ -70,9 +47,11 @@ bool SKFuncs::postObject(const String& bucket, const String& key, const String& 
         recordFailure(m_error, "No file exists at this location.", "-4", kSource);
         return false;
     }
+    // A file that cannot be read, or is not a regular file, is refused before any request, so
+    // that nothing unread is ever reported as stored (or removed).
     platform::Error error;
-    auto body = openUploadBody(chosen->utf8(), error);
-    if (!body) {
+    UploadFile file;
+    if (!file.open(chosen->utf8(), error)) {
         m_error.setErrorWithError(SkrError(error));
         return false;
     }
@@ -81,15 +60,13 @@ bool SKFuncs::postObject(const String& bucket, const String& key, const String& 
     Aws::S3::Model::PutObjectRequest request;
     request.SetBucket(bucket.utf8());
     request.SetKey(key.utf8());
-    request.SetBody(body);
+    request.SetBody(file.body());
     const auto outcome = client->PutObject(request);
     if (!outcome.IsSuccess()) {
         recordServiceFailure(m_error, outcome.GetError(), kSource);
         return false;
     }
-    if (!deleteAfter) return true;
-    body.reset();
-    if (!platform::FileManager::removeItemAtPath(chosen->utf8(), &error)) {
+    if (deleteAfter && !file.removeIfUnchanged(error)) {
         m_error.setErrorWithNSError(error);
         return false;
     }

@@ -231,7 +231,7 @@ TEST_F(S3ServerTest, DeleteOnPutRemovesTheFileWhenThatObjectIsUploaded) {
     TempDir dir;
     const std::string file = dir.path() + "/upload.txt";
     std::ofstream(file) << "local copy";
-    deleteOnPut(bucket_, "up load+1", file);
+    changeOnPut(bucket_, "up load+1", file, "delete");
 
     ASSERT_EQ(put("other", "x").status, 200);
     EXPECT_TRUE(exists(file)) << "a PUT of another key must leave the file";
@@ -250,7 +250,8 @@ TEST_F(S3ServerTest, DeleteOnPutRemovesTheFileWhenThatObjectIsUploaded) {
 }
 
 TEST(S3ServerControl, RefusesMalformedControlRequests) {
-    EXPECT_THROW(deleteOnPut("b", "k", "relative/path"), std::runtime_error);
+    EXPECT_THROW(changeOnPut("b", "k", "relative/path", "delete"), std::runtime_error);
+    EXPECT_THROW(changeOnPut("b", "k", "/abs/path", "chmod"), std::runtime_error);
 }
 
 }  // namespace

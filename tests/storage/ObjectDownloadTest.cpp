@@ -116,6 +116,23 @@ TEST_F(ObjectDownload, PathNamingAFolderOrHoldingNulFailsAsAPlatformError) {
     EXPECT_EQ(entries(volumes), std::vector<std::string>{"existing"});
 }
 
+TEST_F(ObjectDownload, OnlyARegularFileIsReplacedAndAnythingElseCostsNoRequest) {
+    const std::string fifo = volumes + "/fifo", device = volumes + "/null",
+                      socket = volumes + "/sock";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_TRUE(makeLinkToDevice(device));
+    ASSERT_TRUE(makeSocketFile(socket));
+    for (const std::string& path : {fifo, device, socket}) {
+        SCOPED_TRACE(path);
+        const auto before = nodeKinds(path);
+        EXPECT_FALSE(download("q1.csv", path));
+        expectRecord("open \"" + path + "\": Not a regular file", std::to_string(EINVAL), "ERROR");
+        EXPECT_EQ(nodeKinds(path), before);
+    }
+    EXPECT_EQ(entries(volumes).size(), 3u + exists(device + ".node"));
+    for (const auto& request : requestsFor(bucket)) EXPECT_NE(request.method, "GET");
+}
+
 TEST_F(ObjectDownload, FailedWriteLeavesTheExistingFileAndNoTemporaryFile) {
     putObject(bucket, "big", std::string(256 * 1024, 'b'));
     const std::string target = volumes + "/keep.bin";

@@ -1,7 +1,5 @@
 // Uploading local files as objects, with and without removing them afterwards.
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 
 #include <cerrno>
 #include <cstring>
@@ -10,17 +8,6 @@
 
 namespace storage_test {
 namespace {
-
-// Leaves a Unix-domain socket file at the path: it exists, but opening it fails, even for root.
-bool makeSocketFile(const std::string& path) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-    const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return bound;
-}
 
 class ObjectUpload : public SignedInTest {
   protected:
@@ -58,7 +45,13 @@ TEST_F(ObjectUpload, StoresTheFileAndRemovesItOnlyWithTheFlag) {
         expectCleared();
         EXPECT_EQ(exists(file), !deleteAfter);
     }
-    EXPECT_EQ(keys(), "gone.csv\nkept.csv\n");
+    // A link to a file is sent as the file; the flag removes the link and keeps the file.
+    writeFile(temp.path() + "/named.csv", "named");
+    ASSERT_EQ(::symlink("named.csv", (temp.path() + "/link.csv").c_str()), 0);
+    ASSERT_TRUE(upload("link.csv", temp.path() + "/link.csv", true)) << funcs.getLastError().utf8();
+    EXPECT_EQ(nodeKinds(temp.path() + "/link.csv").first, 0u);
+    EXPECT_EQ(readFile(temp.path() + "/named.csv"), "named");
+    EXPECT_EQ(keys(), "gone.csv\nkept.csv\nlink.csv\n");
 }
 
 TEST_F(ObjectUpload, RelativePathIsTakenFromTheCurrentFolder) {
@@ -96,16 +89,20 @@ TEST_F(ObjectUpload, MissingFileOrAFolderCostsNoRequestAndIsKept) {
     EXPECT_TRUE(exists(folder));
 }
 
-TEST_F(ObjectUpload, UnreadableFileIsNeitherSentNorRemoved) {
-    const std::string path = temp.path() + "/sock";
-    ASSERT_TRUE(makeSocketFile(path));
-    EXPECT_FALSE(upload("sock", path, true));
-    const std::string record = funcs.getLastError().utf8();
-    EXPECT_NE(record.find("CODE: " + std::to_string(ENXIO) + "\nSOURCE: ERROR"), std::string::npos)
-        << record;
-    EXPECT_NE(record.find(std::strerror(ENXIO)), std::string::npos) << record;
-    EXPECT_TRUE(exists(path));
-    EXPECT_FALSE(uploadSent("sock"));
+TEST_F(ObjectUpload, OnlyRegularFilesAreSentAndSpecialOnesAreNeverRemoved) {
+    const std::string fifo = temp.path() + "/fifo", device = temp.path() + "/null",
+                      socket = temp.path() + "/sock";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);  // no writer: opening it must not hang
+    ASSERT_TRUE(makeLinkToDevice(device));
+    ASSERT_TRUE(makeSocketFile(socket));
+    for (const std::string& path : {fifo, device, socket}) {
+        SCOPED_TRACE(path);
+        const auto before = nodeKinds(path);
+        EXPECT_FALSE(upload("special", path, true));
+        expectRecord("open \"" + path + "\": Not a regular file", std::to_string(EINVAL), "ERROR");
+        EXPECT_EQ(nodeKinds(path), before);
+    }
+    EXPECT_FALSE(uploadSent("special"));
 
     // The file calls would stop at the NUL and read the shorter path.
     const std::string shorter = temp.path() + "/cut";
@@ -131,10 +128,31 @@ TEST_F(ObjectUpload, RefusedUploadKeepsTheFileWhateverTheFlag) {
 TEST_F(ObjectUpload, FailedRemovalIsReportedButTheObjectStays) {
     const std::string file = temp.path() + "/vanish.csv";
     writeFile(file, "content");
-    skrw::test::deleteOnPut(bucket, "vanish.csv", file);
+    skrw::test::changeOnPut(bucket, "vanish.csv", file, "delete");
     EXPECT_FALSE(upload("vanish.csv", file, true));
     expectRecord(std::strerror(ENOENT), std::to_string(ENOENT), "ERROR");
     EXPECT_EQ(keys(), "vanish.csv\n");
+}
+
+TEST_F(ObjectUpload, FileChangedDuringTheUploadIsKept) {
+    const struct {
+        const char* change;
+        std::string content;  // of the file, or of the folder's "kept.txt"
+    } rows[] = {{"replace", "replaced"}, {"append", "contentappended"}, {"folder", "kept"}};
+    const std::string path = temp.path() + "/changing";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.change);
+        std::filesystem::remove_all(path);
+        writeFile(path, "content");
+        skrw::test::changeOnPut(bucket, row.change, path, row.change);
+        EXPECT_FALSE(upload(row.change, path, true));
+        expectRecord("The file changed during the upload and was not removed.",
+                     std::to_string(ESTALE), "ERROR");
+        const bool folder = std::filesystem::is_directory(path);
+        EXPECT_EQ(folder, std::string(row.change) == "folder");
+        EXPECT_EQ(readFile(folder ? path + "/kept.txt" : path), row.content);
+    }
+    EXPECT_EQ(keys(), "append\nfolder\nreplace\n");
 }
 
 }  // namespace

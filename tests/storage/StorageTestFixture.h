@@ -4,14 +4,20 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "TestServer.h"
@@ -51,6 +57,35 @@ inline std::vector<std::string> entries(const std::string& folder) {
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+// What the path names itself and, links followed, what it leads to.
+inline std::pair<mode_t, mode_t> nodeKinds(const std::string& path) {
+    struct stat own {};
+    struct stat followed {};
+    ::lstat(path.c_str(), &own);
+    ::stat(path.c_str(), &followed);
+    return {own.st_mode & S_IFMT, followed.st_mode & S_IFMT};
+}
+
+// Leaves a Unix-domain socket file at the path: it exists, but opening it fails, even for root.
+inline bool makeSocketFile(const std::string& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return bound;
+}
+
+// Leaves at `path` a link to a character device: to a null device node of the test's own beside
+// it (`path` + ".node") when the process may make one, else to /dev/null, which a process that
+// may not make nodes cannot replace either. So no fault can replace or remove the real device.
+inline bool makeLinkToDevice(const std::string& path) {
+    const std::string node = path + ".node";
+    const bool own = ::mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+    return ::symlink(own ? node.c_str() : "/dev/null", path.c_str()) == 0;
 }
 
 // The value of a query parameter in a raw request target, when it is there.

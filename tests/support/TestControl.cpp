@@ -73,10 +73,12 @@ void postControl(const std::string& path, const std::string& body) {
 
 }  // namespace
 
-void deleteOnPut(const std::string& bucket, const std::string& key, const std::string& path) {
-    postControl("/_skrw_test/delete-on-put", "{\"bucket\": " + jsonString(bucket) +
+void changeOnPut(const std::string& bucket, const std::string& key, const std::string& path,
+                 const std::string& change) {
+    postControl("/_skrw_test/change-on-put", "{\"bucket\": " + jsonString(bucket) +
                                                  ", \"key\": " + jsonString(key) +
-                                                 ", \"path\": " + jsonString(path) + "}");
+                                                 ", \"path\": " + jsonString(path) +
+                                                 ", \"change\": " + jsonString(change) + "}");
 }
 
 }  // namespace skrw::test

@@ -55,10 +55,13 @@ std::vector<RecordedRequest> recordedRequests();
 // "/<bucket>/..." or "/<bucket>?...", and virtual-host requests to "<bucket>.<host>".
 std::vector<RecordedRequest> requestsFor(const std::string& bucket);
 
-// Asks the server to delete the local `path` once it has received the body of the next PUT of
-// `bucket`/`key` that passes its checks (the key as stored, not percent-encoded). Used to make
-// the removal of an uploaded file fail.
-void deleteOnPut(const std::string& bucket, const std::string& key, const std::string& path);
+// Asks the server to change the local `path` once it has received the body of the next PUT of
+// `bucket`/`key` that passes its checks (the key as stored, not percent-encoded), before it
+// answers: "delete" removes it, "append" appends "appended", "replace" renames a new file
+// holding "replaced" onto it, "folder" puts a folder holding "kept.txt" in its place. Used to
+// change an uploaded file while its upload is under way.
+void changeOnPut(const std::string& bucket, const std::string& key, const std::string& path,
+                 const std::string& change);
 
 // A fresh folder under /tmp, removed with everything in it on destruction.
 class TempDir {

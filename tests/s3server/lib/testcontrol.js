@@ -2,9 +2,14 @@
 // Requests under /_skrw_test/ steer the server for tests. They are answered here, never signed
 // and never passed on to the store.
 //
-//   POST /_skrw_test/delete-on-put  {"bucket": "...", "key": "...", "path": "/abs/file"}
-//     The next PUT of that bucket and key that passes the checks makes the server delete the
-//     local `path` once it has received the body, before the store answers.
+//   POST /_skrw_test/change-on-put
+//        {"bucket": "...", "key": "...", "path": "/abs/file", "change": "delete"}
+//     The next PUT of that bucket and key that passes the checks makes the server change the
+//     local `path` once it has received the body, before the store answers. The changes:
+//       delete   removes it (with everything in it);
+//       append   appends "appended" to it;
+//       replace  writes "replaced" to a new file and renames that onto it;
+//       folder   removes it and makes a folder in its place holding "kept.txt".
 //   GET /_skrw_test/ping
 //     Answers 200 "ok" (used to see that the server is up).
 
@@ -13,9 +18,23 @@ const fs = require('fs');
 const PREFIX = '/_skrw_test/';
 const MAX_CONTROL_BODY = 64 * 1024;
 
+const CHANGES = {
+  delete: (path) => fs.rmSync(path, { force: true, recursive: true }),
+  append: (path) => fs.appendFileSync(path, 'appended'),
+  replace: (path) => {
+    fs.writeFileSync(`${path}.new`, 'replaced');
+    fs.renameSync(`${path}.new`, path);
+  },
+  folder: (path) => {
+    fs.rmSync(path, { force: true });
+    fs.mkdirSync(path);
+    fs.writeFileSync(`${path}/kept.txt`, 'kept');
+  },
+};
+
 class TestControl {
   constructor() {
-    this.deleteOnPut = new Map();  // "bucket\0key" -> local path
+    this.changeOnPut = new Map();  // "bucket\0key" -> {path, change}
   }
 
   static isControlRequest(req) {
@@ -29,7 +48,7 @@ class TestControl {
       reply(res, 200, 'ok\n');
       return;
     }
-    if (route !== `POST ${PREFIX}delete-on-put`) {
+    if (route !== `POST ${PREFIX}change-on-put`) {
       req.resume();
       reply(res, 404, `unknown test control request: ${route}\n`);
       return;
@@ -39,13 +58,14 @@ class TestControl {
         reply(res, 400, `${err.message}\n`);
         return;
       }
-      const { bucket, key, path } = body || {};
+      const { bucket, key, path, change } = body || {};
       if (typeof bucket !== 'string' || typeof key !== 'string' || typeof path !== 'string' ||
-          !path.startsWith('/')) {
-        reply(res, 400, 'expected {"bucket": string, "key": string, "path": absolute path}\n');
+          !path.startsWith('/') || !Object.hasOwn(CHANGES, change)) {
+        reply(res, 400, 'expected {"bucket": string, "key": string, "path": absolute path, ' +
+          `"change": one of ${Object.keys(CHANGES).join(', ')}}\n`);
         return;
       }
-      this.deleteOnPut.set(`${bucket}\0${key}`, path);
+      this.changeOnPut.set(`${bucket}\0${key}`, { path, change });
       reply(res, 200, '{"ok":true}\n');
     });
   }
@@ -53,13 +73,13 @@ class TestControl {
   // Called for every PUT that passed the checks, once its body has been received.
   afterPutReceived(bucket, key) {
     const id = `${bucket}\0${key}`;
-    const path = this.deleteOnPut.get(id);
-    if (path === undefined) return;
-    this.deleteOnPut.delete(id);
+    const order = this.changeOnPut.get(id);
+    if (order === undefined) return;
+    this.changeOnPut.delete(id);
     try {
-      fs.rmSync(path, { force: true, recursive: true });
+      CHANGES[order.change](order.path);
     } catch (err) {
-      process.stderr.write(`delete-on-put: cannot delete ${path}: ${err.message}\n`);
+      process.stderr.write(`change-on-put: cannot ${order.change} ${order.path}: ${err.message}\n`);
     }
   }
 }
