@@ -87,6 +87,9 @@ TEST_F(LogTest, LinesTakeTheDepthOfTheirFunctionAndNoHandleStaysOpenBetweenThem)
         logged(logIn("logs")),
         (Lines{kStarted, "\tFUNCTION ENTER: A", "\tPARAM: name VAL: value", "\tFUNCTION EXIT: A",
                "\tFUNCTION EXIT: X", "\tFUNCTION ENTER: P", "\tFUNCTION ENTER: Q", "\t\tat 1"}));
+    fs::remove_all(at("logs"));  // each line walks again and makes what went missing
+    logger.WriteLine("again");
+    EXPECT_EQ(logged(logIn("logs")), Lines{"\t\tagain"});
 }
 
 TEST_F(LogTest, ARelativePathIsWalkedFromTheRootAndItsLinesOpenedFromTheFolderReached) {
