@@ -85,7 +85,7 @@ TEST(StringEncoding, LoneSurrogatesAndInvalidUtf8BecomeReplacementCharacters) {
     // One replacement per bad sequence: truncated, stray continuation byte,
     // overlong "/", encoded surrogate, beyond U+10FFFF; valid text untouched.
     const std::pair<std::string, std::string> utf8[] = {
-        {"a\xE4\xB8z", "a" + times(1) + "z"},
+        {"a\xE4\xB8z", "a" + kReplacement + "z"},
         {"\x80q", times(1) + "q"},
         {"\xC0\xAF", times(2)},
         {"\xED\xA0\x80", times(3)},
