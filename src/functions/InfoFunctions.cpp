@@ -17,8 +17,8 @@ using skrw::functions::textArgument;
 
 namespace {
 
-constexpr const char* kLongVersion = "Skerrow 1.0.0.0";
-constexpr const char* kShortVersion = "1.0.0.0";
+constexpr const char* kLongVersion = "Skerrow " SKRW_VERSION;
+constexpr const char* kShortVersion = SKRW_VERSION;
 
 enum class VersionForm { kLong, kShort, kBadLetter };
 
