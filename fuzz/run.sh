@@ -27,7 +27,8 @@ if ! command -v clang++ >/dev/null 2>&1 || ! dpkg-query -W libclang-rt-14-dev >/
 fi
 
 jobs=${SKRW_BUILD_JOBS:-2}
-CC=clang CXX=clang++ cmake -S . -B "$build_dir" -DSKRW_FUZZ=ON >/dev/null
+CC=clang CXX=clang++ cmake -S . -B "$build_dir" -DSKRW_FUZZ=ON -DSKRW_WERROR=ON -DBUILD_TESTING=OFF \
+  >/dev/null
 cmake --build "$build_dir" -j "$jobs" --target "${targets[@]}"
 
 work="$build_dir/fuzz-work"

@@ -76,7 +76,7 @@ long double textAsNumber(std::u16string_view text) {
     if (!digits) return 0;
     if (literal.back() == '.') literal.pop_back();
     if (literal.front() == '.' || literal.starts_with("-.")) {
-        literal.insert(literal.front() == '-' ? 1 : 0, "0");
+        literal.insert(literal.front() == '-' ? 1 : 0, 1, '0');
     }
     long double value = 0;
     const auto result = std::from_chars(literal.data(), literal.data() + literal.size(), value,

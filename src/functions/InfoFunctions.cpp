@@ -14,8 +14,8 @@ using namespace skrw::functions;
 namespace {
 
 constexpr const char* kVersionFunctionName = "SKRW_Version";
-constexpr const char* kLongVersion = "Skerrow 1.0.0.0";
-constexpr const char* kShortVersion = "1.0.0.0";
+constexpr const char* kLongVersion = "Skerrow " SKRW_VERSION;
+constexpr const char* kShortVersion = SKRW_VERSION;
 
 enum class VersionForm { kLong, kShort, kBadLetter };
 

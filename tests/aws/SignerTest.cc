@@ -71,9 +71,10 @@ TEST(SignerTest, GetObjectWithRangeMatchesEveryStage) {
 TEST(SignerTest, PutObjectSignsTheBodyHashAndEncodesTheDollarSign) {
     const std::string bodyHash = toHex(sha256("Welcome to Amazon S3."));
     EXPECT_EQ(bodyHash, "44ce7dd67c959e0d3524ffac1771dfbba87d2b6b4b4e99e42034a8b803f8b072");
+    const std::string encodedKey = encodePathSegments("test$file.text");
     // Headers in a different order and case than signed: the signer sorts them.
     const Example e{"PUT",
-                    "/" + encodePathSegments("test$file.text"),
+                    "/" + encodedKey,
                     "",
                     {{"x-amz-storage-class", "REDUCED_REDUNDANCY"},
                      {"Host", kHost},

@@ -37,7 +37,7 @@ std::string bucketSafePrefix(std::string_view prefix) {
         bool keep = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
         out += keep ? c : '-';
     }
-    if (out.empty() || out.front() == '-' || out.rfind("xn--", 0) == 0) out.insert(0, "t");
+    if (out.empty() || out.front() == '-' || out.rfind("xn--", 0) == 0) out.insert(0, 1, 't');
     return out;
 }
 

@@ -135,7 +135,7 @@ RequestAddress addressFor(const Endpoint& endpoint, bool useVirtualAddressing,
     if (key) path += encodePathSegments(*key);
     address.encodedPath = path;
     address.url = (endpoint.https ? "https://" : "http://") + address.host + path;
-    if (!query.empty()) address.url += "?" + std::string(query);
+    if (!query.empty()) address.url.append("?").append(query);
     return address;
 }
 

@@ -285,7 +285,7 @@ void configure(CURL* curl, const HttpRequest& request, const TransportSettings& 
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, settings.verifyTls ? 2L : 0L);
     curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
     curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, kSendBufferBytes);
-    curl_easy_setopt(curl, CURLOPT_USERAGENT, "skerrow-s3/1.0");
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, SKRW_USER_AGENT);
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, onHeader);
