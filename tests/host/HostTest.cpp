@@ -382,7 +382,8 @@ TEST(StepDefinitions, TwelveIdsHaveTheirsAsUtf8AndEveryOtherIdTheEmptyNativeText
 // The last word of each line that `nm -D <option>` prints for the bundle's library.
 std::set<std::string> lastWords(const std::string& option) {
     std::set<std::string> words;
-    std::istringstream out(runProcess({"/usr/bin/nm", "-D", option, SKRW_TEST_BUNDLE_DIR "/SKRW.so"}).out);
+    std::istringstream out(
+        runProcess({"/usr/bin/nm", "-D", option, SKRW_TEST_BUNDLE_DIR "/SKRW.so"}).out);
     for (std::string line; std::getline(out, line);) words.insert(line.substr(line.rfind(' ') + 1));
     return words;
 }

@@ -86,6 +86,7 @@ function afterPutReceived(target) {
 
 // Throws the rest of a request body away, then sends the refusal.
 function refuse(req, res, r) {
+  process.stderr.write(`refused ${req.method} ${req.url}: ${r.code} ${r.message}\n`);
   req.on('error', () => {});
   req.resume();
   const send = () => sendS3Error(req, res, r.status, r.code, r.message, r.fields);
@@ -123,10 +124,10 @@ async function main() {
   }
   const spoolDir = path.join(stateDir, 'spool');
   const log = path.join(stateDir, 'requests.jsonl');
-  fs.mkdirSync(spoolDir, { recursive: true });
+  const dataDir = path.join(stateDir, 'data');
+  for (const dir of [spoolDir, dataDir]) fs.mkdirSync(dir, { recursive: true });
   fs.writeFileSync(log, '');
-  const store = new S3rver({ address: '127.0.0.1', port: 0, silent: true,
-    directory: path.join(stateDir, 'data') });
+  const store = new S3rver({ address: '127.0.0.1', port: 0, silent: true, directory: dataDir });
   const { port: storePort } = await store.run();
   store.httpServer.requestTimeout = 0;
 

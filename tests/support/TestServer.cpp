@@ -87,7 +87,8 @@ std::vector<RecordedRequest> requestsFor(const std::string& bucket) {
 }
 
 void deleteOnPut(const std::string& bucket, const std::string& key, const std::string& path) {
-    const std::string body = nlohmann::json{{"bucket", bucket}, {"key", key}, {"path", path}}.dump();
+    const std::string body =
+        nlohmann::json{{"bucket", bucket}, {"key", key}, {"path", path}}.dump();
     Curl curl(curl_easy_init(), curl_easy_cleanup);
     curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDS, body.c_str());
     perform(curl, serverEndpoint() + "/_skrw_test/change-on-put", "test server control ");
