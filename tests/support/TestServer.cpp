@@ -86,9 +86,10 @@ std::vector<RecordedRequest> requestsFor(const std::string& bucket) {
     return found;
 }
 
-void deleteOnPut(const std::string& bucket, const std::string& key, const std::string& path) {
+void changeOnPut(const std::string& bucket, const std::string& key, const std::string& path,
+                 const std::string& change) {
     const std::string body =
-        nlohmann::json{{"bucket", bucket}, {"key", key}, {"path", path}}.dump();
+        nlohmann::json{{"bucket", bucket}, {"key", key}, {"path", path}, {"change", change}}.dump();
     Curl curl(curl_easy_init(), curl_easy_cleanup);
     curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDS, body.c_str());
     perform(curl, serverEndpoint() + "/_skrw_test/change-on-put", "test server control ");
