@@ -19,7 +19,7 @@ const http = require('http');
 const path = require('path');
 const S3rver = require('s3rver');
 
-const { SignatureChecker } = require('./lib/sigv4check');
+const { SignatureChecker, wireText } = require('./lib/sigv4check');
 const { checkPayloadHeader, spoolBody } = require('./lib/bodyspool');
 const { forward } = require('./lib/proxy');
 const { sendS3Error } = require('./lib/s3error');
@@ -133,8 +133,10 @@ async function main() {
 
   const server = http.createServer((req, res) => {
     // Recorded before it is answered: a client that has its answer finds its request here.
-    fs.appendFileSync(log, `${JSON.stringify({ method: req.method, target: req.url,
-      headers: req.headers })}\n`);
+    const headers = Object.fromEntries(Object.entries(req.headers)
+      .map(([name, value]) => [name, wireText(value)]));
+    fs.appendFileSync(log, `${JSON.stringify({ method: req.method, target: wireText(req.url),
+      headers })}\n`);
     if (req.url.startsWith('/_skrw_test/')) return control(req, res);
     return handleS3(req, res, storePort, spoolDir).catch((err) => {
       process.stderr.write(`internal error on ${req.method} ${req.url}: ${err.stack}\n`);

@@ -33,7 +33,8 @@ function upstreamHeaders(rawHeaders, bodySize) {
   return headers;
 }
 
-const answerHeaders = (raw) => raw.filter((_, i) => !HOP_BY_HOP.has(raw[i - (i % 2)].toLowerCase()));
+const answerHeaders = (raw) =>
+  raw.filter((_, i) => !HOP_BY_HOP.has(raw[i - (i % 2)].toLowerCase()));
 
 // A fresh connection per request: a kept-alive one that the store closes for idling just as a
 // request is sent on it would fail that request for no fault of the client.

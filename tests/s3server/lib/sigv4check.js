@@ -63,7 +63,9 @@ class SignatureChecker {
 
   // Resolves to { ok: true } or a refusal.
   async check(req) {
-    if (req.headers.authorization === undefined) return refusal(403, 'AccessDenied', 'Access Denied');
+    if (req.headers.authorization === undefined) {
+      return refusal(403, 'AccessDenied', 'Access Denied');
+    }
     const auth = parseAuthorization(req.headers.authorization);
     if (!auth) {
       return refusal(400, 'AuthorizationHeaderMalformed', 'The authorization header is malformed.');
@@ -132,4 +134,4 @@ class SignatureChecker {
   }
 }
 
-module.exports = { SignatureChecker };
+module.exports = { SignatureChecker, wireText };
