@@ -81,7 +81,11 @@ function afterPutReceived(target) {
   const order = changeOnPut.get(id);
   if (order === undefined) return;
   changeOnPut.delete(id);
-  CHANGES[order.change](order.file);
+  try {
+    CHANGES[order.change](order.file);
+  } catch (err) {
+    process.stderr.write(`change-on-put: cannot ${order.change} ${order.file}: ${err.message}\n`);
+  }
 }
 
 // Throws the rest of a request body away, then sends the refusal.
