@@ -13,10 +13,12 @@
 #include <new>
 #include <numeric>
 #include <set>
+#include <sstream>
 #include <tuple>
 #include <utility>
 
 #include "HostFailures.h"
+#include "RunProcess.h"
 #include "TestServer.h"
 #include "functions/FunctionTable.h"
 #include "functions/PluginFunctions.h"
@@ -377,23 +379,19 @@ TEST(StepDefinitions, TwelveIdsHaveTheirsAsUtf8AndEveryOtherIdTheEmptyNativeText
     EXPECT_EQ(digest, 16133489051618145507ull) << all.size() << " bytes:\n" << all;
 }
 
-// The last word of each line that `command` prints.
-std::set<std::string> lastWords(const std::string& command) {
+// The last word of each line that `nm -D <option>` prints for the bundle's library.
+std::set<std::string> lastWords(const std::string& option) {
     std::set<std::string> words;
-    FILE* out = popen(command.c_str(), "r");
-    for (char line[512]; out != nullptr && std::fgets(line, sizeof line, out);) {
-        const std::string text(line, std::strcspn(line, "\n"));
-        words.insert(text.substr(text.rfind(' ') + 1));
-    }
-    if (out != nullptr) pclose(out);
+    std::istringstream out(
+        runProcess({"/usr/bin/nm", "-D", option, SKRW_TEST_BUNDLE_DIR "/SKRW.so"}).out);
+    for (std::string line; std::getline(out, line);) words.insert(line.substr(line.rfind(' ') + 1));
     return words;
 }
 
 TEST(Bundle, ExportsOnlyTheEntryPointAndTheCallRecordPointerAndLeavesTheHostOpen) {
-    const std::string nm = "nm -D " SKRW_TEST_BUNDLE_DIR "/SKRW.so ";
-    EXPECT_EQ(lastWords(nm + "--defined-only"),
+    EXPECT_EQ(lastWords("--defined-only"),
               (std::set<std::string>{"FMExternCallProc", "gFMX_ExternCallPtr"}));
-    EXPECT_EQ(lastWords(nm + "--undefined-only").count("FM_Text_AssignUnicode"), 1u);
+    EXPECT_EQ(lastWords("--undefined-only").count("FM_Text_AssignUnicode"), 1u);
 }
 
 }  // namespace

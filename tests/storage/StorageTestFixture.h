@@ -20,26 +20,21 @@
 #include <utility>
 #include <vector>
 
+#include "TestEnv.h"
 #include "TestServer.h"
 #include "storage/SKFuncs.h"
 
 namespace storage_test {
 
+using skrw::test::readFile;
 using skrw::test::requestsFor;
+using skrw::test::ScopedEnv;
+using skrw::test::writeFile;
 
 inline platform::String S(std::string_view text) {
     return platform::String::fromUtf8(text);
 }
 inline const platform::String kNull;
-
-inline std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void writeFile(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
-}
 
 inline bool exists(const std::string& path) {
     return ::access(path.c_str(), F_OK) == 0;
@@ -109,22 +104,6 @@ inline std::string signedRegion(const skrw::test::RecordedRequest& request) {
     for (int slash = 0; slash < 2; ++slash) start = it->second.find('/', start) + 1;
     return it->second.substr(start, it->second.find('/', start) - start);
 }
-
-// Sets an environment variable and restores it when it goes out of scope.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = ::getenv(name)) old_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 class StorageTest : public ::testing::Test {
   protected:

@@ -28,7 +28,8 @@ std::string readAll(FILE* file) {
     std::string text;
     std::rewind(file);
     char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        text.append(buffer, n);
     return text;
 }
 

@@ -1,5 +1,4 @@
 #pragma once
-// Runs a program to its end and collects what it wrote.
 #include <string>
 #include <vector>
 
@@ -11,7 +10,7 @@ struct ProcessOutcome {
     std::string err;
 };
 
-// Runs `argv` (argv[0] is the program's path) with `input` on standard input.
+// Runs `argv` (argv[0] is the program's path) to its end with `input` on standard input.
 ProcessOutcome runProcess(const std::vector<std::string>& argv, const std::string& input = "");
 
 }  // namespace skrw::test

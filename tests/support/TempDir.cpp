@@ -1,58 +1,31 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <stdexcept>
-#include <string>
 
 #include "TestServer.h"
 
 namespace skrw::test {
-namespace {
 
-// Gives the owner full rights on every folder below `root`, so that a test that took rights
-// away (to provoke a failure) does not keep the folder from being removed.
-void restoreOwnerRights(const std::filesystem::path& root) {
+TempDir::TempDir() : path_("/tmp/skrw-test-XXXXXX") {
+    if (::mkdtemp(path_.data()) == nullptr || ::mkdir(volumesPath().c_str(), 0755) != 0) {
+        throw std::runtime_error("cannot create a temporary folder " + path_);
+    }
+}
+
+// A test that took rights away from a folder below (to provoke a failure) gets them back first.
+TempDir::~TempDir() {
+    namespace fs = std::filesystem;
     std::error_code ec;
-    std::filesystem::permissions(root, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ec);
-    auto it = std::filesystem::recursive_directory_iterator(
-        root, std::filesystem::directory_options::skip_permission_denied, ec);
-    for (; !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+    for (auto it = fs::recursive_directory_iterator(path_, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
         if (it->is_directory(ec) && !it->is_symlink(ec)) {
-            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                         std::filesystem::perm_options::add, ec);
-            ec.clear();
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
         }
     }
-}
-
-}  // namespace
-
-TempDir::TempDir() {
-    std::string pattern = "/tmp/skrw-test-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error(std::string("cannot create a temporary folder: ") +
-                                 std::strerror(errno));
-    }
-    path_ = pattern;
-    if (mkdir(volumesPath().c_str(), 0755) != 0) {
-        const int err = errno;
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-        throw std::runtime_error("cannot create " + volumesPath() + ": " + std::strerror(err));
-    }
-}
-
-TempDir::~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-    if (ec) {
-        restoreOwnerRights(path_);
-        std::filesystem::remove_all(path_, ec);
-    }
+    fs::remove_all(path_, ec);
 }
 
 }  // namespace skrw::test

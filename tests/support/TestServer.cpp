@@ -4,115 +4,72 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <random>
-#include <sstream>
 #include <stdexcept>
 
-#include "RequestLog.h"
+#include "TestEnv.h"
 
 namespace skrw::test {
 namespace {
 
-constexpr size_t kMaxBucketName = 63;
+using Curl = std::unique_ptr<CURL, void (*)(CURL*)>;
 
-// The whole file, or nothing when it cannot be opened.
-bool readWholeFile(const std::string& path, std::string& contents) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    contents = buffer.str();
-    return true;
-}
+const std::string kStateDir = SKRW_TEST_SERVER_STATE_DIR;
 
-// Lower-case letters, digits and "-" only, starting with a letter or digit and not with "xn--"
-// (a prefix bucket names may not use).
-std::string bucketSafePrefix(std::string_view prefix) {
-    std::string out;
-    for (char c : prefix) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        bool keep = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
-        out += keep ? c : '-';
-    }
-    if (out.empty() || out.front() == '-' || out.rfind("xn--", 0) == 0) out.insert(0, 1, 't');
-    return out;
-}
-
-// Distinct for every call in this process and, through the process id and random bits, for
-// calls in other processes of the same run.
-std::string uniqueSuffix() {
-    static std::atomic<unsigned> counter{0};
-    std::random_device device;
-    std::ostringstream out;
-    out << '-' << std::hex << (device() & 0xFFFFFFu) << '-' << std::dec << getpid() << '-'
-        << counter.fetch_add(1);
-    return out.str();
-}
-
-// Throws unless the server takes a connection within seconds. Only connects (CONNECT_ONLY): no
-// request reaches the server or its record.
-void requireConnection(const std::string& endpoint) {
-    std::unique_ptr<CURL, void (*)(CURL*)> curl(curl_easy_init(), curl_easy_cleanup);
-    if (!curl) throw std::runtime_error("curl_easy_init failed");
-    curl_easy_setopt(curl.get(), CURLOPT_URL, endpoint.c_str());
-    curl_easy_setopt(curl.get(), CURLOPT_CONNECT_ONLY, 1L);
-    curl_easy_setopt(curl.get(), CURLOPT_CONNECTTIMEOUT, 5L);
+// Performs `curl` set up for `url`; throws naming `what` unless it succeeds.
+void perform(const Curl& curl, const std::string& url, const std::string& what) {
+    curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT, 30L);
     const CURLcode rc = curl_easy_perform(curl.get());
-    if (rc != CURLE_OK) {
-        throw std::runtime_error("the local S3 test server is not running: no connection to " +
-                                 endpoint + " (" + curl_easy_strerror(rc) + ")");
-    }
+    if (rc != CURLE_OK) throw std::runtime_error(what + url + " (" + curl_easy_strerror(rc) + ")");
 }
 
 }  // namespace
 
-std::string serverStateDir() {
-    return SKRW_TEST_SERVER_STATE_DIR;
-}
-
 std::string serverEndpoint() {
-    const std::string file = serverStateDir() + "/endpoint";
-    std::string endpoint;
-    if (!readWholeFile(file, endpoint)) {
-        throw std::runtime_error(
-            "the local S3 test server is not running (no " + file +
-            "); run the tests through ctest so the s3server fixture starts it");
+    std::string endpoint = readFile(kStateDir + "/endpoint");
+    endpoint = endpoint.substr(0, endpoint.find('\n'));
+    if (endpoint.empty()) {
+        throw std::runtime_error("the local S3 test server is not running (no " + kStateDir +
+                                 "/endpoint); run the tests through ctest");
     }
-    while (!endpoint.empty() && (endpoint.back() == '\n' || endpoint.back() == '\r' ||
-                                 endpoint.back() == ' ' || endpoint.back() == '/')) {
-        endpoint.pop_back();
-    }
-    if (endpoint.empty()) throw std::runtime_error(file + " is empty");
-    requireConnection(endpoint);
+    Curl curl(curl_easy_init(), curl_easy_cleanup);
+    curl_easy_setopt(curl.get(), CURLOPT_CONNECT_ONLY, 1L);  // nothing reaches the record
+    perform(curl, endpoint, "the local S3 test server is not running: no connection to ");
     return endpoint;
 }
 
 void useServerEndpoint() {
-    const std::string endpoint = serverEndpoint();
-    if (setenv("AWS_ENDPOINT_URL_S3", endpoint.c_str(), 1) != 0 ||
-        unsetenv("AWS_ENDPOINT_URL") != 0) {
-        throw std::runtime_error("cannot set the endpoint variables");
-    }
+    ::setenv("AWS_ENDPOINT_URL_S3", serverEndpoint().c_str(), 1);
+    ::unsetenv("AWS_ENDPOINT_URL");
 }
 
 std::string uniqueName(std::string_view prefix) {
-    const std::string suffix = uniqueSuffix();
-    std::string name = bucketSafePrefix(prefix);
-    if (name.size() + suffix.size() > kMaxBucketName) name.resize(kMaxBucketName - suffix.size());
-    return name + suffix;
+    static std::atomic<unsigned> counter{0};
+    const std::string suffix = "-" + std::to_string(std::random_device()() & 0xFFFFFF) + "-" +
+                               std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    std::string name;
+    for (const char c : prefix) {
+        const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        name += (lower >= 'a' && lower <= 'z') || (lower >= '0' && lower <= '9') ? lower : '-';
+    }
+    if (name.empty() || name[0] == '-' || name.starts_with("xn--")) name.insert(0, "t");
+    return name.substr(0, 63 - suffix.size()) + suffix;
 }
 
 std::vector<RecordedRequest> recordedRequests() {
-    const std::string file = serverStateDir() + "/requests.jsonl";
-    std::string contents;
-    if (!readWholeFile(file, contents)) {
-        serverEndpoint();  // explains a server that is not running
-        return {};         // running, but nothing received yet
+    std::ifstream log(kStateDir + "/requests.jsonl");
+    if (!log) serverEndpoint();  // explains a server that is not running
+    std::vector<RecordedRequest> requests;
+    for (std::string line; std::getline(log, line);) {
+        if (log.eof()) break;  // a last line without its line feed is still being written
+        const auto record = nlohmann::json::parse(line);
+        requests.push_back({record.at("method"), record.at("target"), record.at("headers")});
     }
-    return parseRequestLog(contents);
+    return requests;
 }
 
 std::vector<RecordedRequest> requestsFor(const std::string& bucket) {
@@ -127,6 +84,18 @@ std::vector<RecordedRequest> requestsFor(const std::string& bucket) {
         }
     }
     return found;
+}
+
+void changeOnPut(const std::string& bucket, const std::string& key, const std::string& path,
+                 const std::string& change) {
+    const std::string body =
+        nlohmann::json{{"bucket", bucket}, {"key", key}, {"path", path}, {"change", change}}.dump();
+    Curl curl(curl_easy_init(), curl_easy_cleanup);
+    curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDS, body.c_str());
+    perform(curl, serverEndpoint() + "/_skrw_test/change-on-put", "test server control ");
+    long status = 0;
+    curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &status);
+    if (status != 200) throw std::runtime_error("change-on-put answered " + std::to_string(status));
 }
 
 }  // namespace skrw::test

@@ -1,110 +1,52 @@
 'use strict';
-// Receives a request body whole before it is passed on, so that its SHA-256 is known before the
-// store sees a byte. Small bodies stay in memory; larger ones go to a temporary file, so a body
-// of any size costs a bounded amount of memory.
+// Receives a request body whole, into a temporary file, before it is passed on, so that the store
+// sees nothing of a body whose hash is not the one signed, and a body of any size costs a bounded
+// amount of memory.
 
 const crypto = require('crypto');
 const fs = require('fs');
 const path = require('path');
-const { Writable, pipeline } = require('stream');
+const { PassThrough, pipeline } = require('stream');
 
-const MEMORY_LIMIT = 8 * 1024 * 1024;
-
-class SpoolWriter extends Writable {
-  constructor(spoolDir) {
-    super();
-    this.spoolDir = spoolDir;
-    this.hash = crypto.createHash('sha256');
-    this.chunks = [];
-    this.size = 0;
-    this.file = null;  // { path, fd } once the body outgrew memory
+// How the body will be checked: { ok, expected } where expected is the signed hash (null for
+// UNSIGNED-PAYLOAD), or a refusal, decided before the body is read.
+function checkPayloadHeader(value) {
+  if (value === undefined) {
+    return { ok: false, status: 400, code: 'InvalidRequest',
+      message: 'Missing required header for this request: x-amz-content-sha256' };
   }
-
-  _write(chunk, encoding, done) {
-    this.hash.update(chunk);
-    this.size += chunk.length;
-    if (!this.file && this.size <= MEMORY_LIMIT) {
-      this.chunks.push(chunk);
-      done();
-      return;
-    }
-    try {
-      if (!this.file) this.openFile();
-    } catch (err) {
-      done(err);
-      return;
-    }
-    fs.write(this.file.fd, chunk, 0, chunk.length, null, (err) => done(err));
-  }
-
-  _final(done) {
-    if (!this.file) {
-      done();
-      return;
-    }
-    fs.close(this.file.fd, (err) => {
-      this.file.fd = null;
-      done(err);
-    });
-  }
-
-  _destroy(err, done) {
-    if (this.file && this.file.fd !== null) fs.closeSync(this.file.fd);
-    done(err);
-  }
-
-  // Moves what is held in memory into a new temporary file.
-  openFile() {
-    const name = path.join(this.spoolDir, `body-${process.pid}-${crypto.randomUUID()}`);
-    const fd = fs.openSync(name, 'wx', 0o600);
-    this.file = { path: name, fd };
-    for (const held of this.chunks) fs.writeSync(fd, held);
-    this.chunks = [];
-  }
+  if (value === 'UNSIGNED-PAYLOAD') return { ok: true, expected: null };
+  if (/^[0-9a-fA-F]{64}$/.test(value)) return { ok: true, expected: value.toLowerCase() };
+  return { ok: false, status: 400, code: 'InvalidArgument',
+    message: 'x-amz-content-sha256 must be UNSIGNED-PAYLOAD or a valid sha256 value.',
+    fields: { ArgumentName: 'x-amz-content-sha256', ArgumentValue: value } };
 }
 
-// A received body: its size, its SHA-256 in hex, a way to read it again, and a way to free it.
-class SpooledBody {
-  constructor(writer) {
-    this.size = writer.size;
-    this.sha256 = writer.hash.digest('hex');
-    this.chunks = writer.chunks;
-    this.filePath = writer.file ? writer.file.path : null;
-  }
-
-  // Writes the body to `destination` (a writable stream) and ends it.
-  pipeTo(destination, onError) {
-    if (!this.filePath) {
-      for (const chunk of this.chunks) destination.write(chunk);
-      destination.end();
-      return;
-    }
-    pipeline(fs.createReadStream(this.filePath), destination, (err) => {
-      if (err) onError(err);
-    });
-  }
-
-  discard() {
-    this.chunks = [];
-    if (this.filePath) fs.rm(this.filePath, { force: true }, () => {});
-    this.filePath = null;
-  }
-}
-
-// Resolves to a SpooledBody once `req` has ended; rejects (and frees what was written) when the
-// request fails or is aborted before its end.
+// Resolves to { size, sha256, pipeTo(destination), discard() } once `req` has ended; rejects
+// (and frees what was written) when the request fails or is aborted first.
 function spoolBody(req, spoolDir) {
+  const file = path.join(spoolDir, `body-${process.pid}-${crypto.randomUUID()}`);
+  const hash = crypto.createHash('sha256');
+  let size = 0;
+  const discard = () => fs.rm(file, { force: true }, () => {});
   return new Promise((resolve, reject) => {
-    const writer = new SpoolWriter(spoolDir);
-    pipeline(req, writer, (err) => {
+    const counter = new PassThrough();
+    counter.on('data', (chunk) => { hash.update(chunk); size += chunk.length; });
+    pipeline(req, counter, fs.createWriteStream(file, { flags: 'wx', mode: 0o600 }), (err) => {
       if (err) {
-        if (writer.file) fs.rm(writer.file.path, { force: true }, () => {});
+        discard();
         reject(err);
         return;
       }
-      resolve(new SpooledBody(writer));
+      resolve({
+        size,
+        sha256: hash.digest('hex'),
+        pipeTo: (destination, onError) => pipeline(fs.createReadStream(file), destination,
+          (e) => e && onError(e)),
+        discard,
+      });
     });
   });
 }
 
-module.exports = { spoolBody };
+module.exports = { checkPayloadHeader, spoolBody };

@@ -1,92 +1,60 @@
 'use strict';
-// Passes a checked request on to the store and its answer back to the client unchanged: same
-// status, same headers (except those that only describe one connection), body streamed.
+// Passes a checked request on to the store and its answer back unchanged: same status, same
+// headers (except those that describe one connection only), body streamed.
 
 const http = require('http');
 const { pipeline } = require('stream');
 const { sendS3Error } = require('./s3error');
 
-// Headers that describe a single connection, not the message; each side sets its own.
 const HOP_BY_HOP = new Set(['connection', 'keep-alive', 'transfer-encoding', 'expect', 'te',
   'trailer', 'upgrade', 'proxy-connection']);
 
-// The store decodes x-amz-copy-source with decodeURI, which leaves escapes of reserved
-// characters ("%2B", "%3F", "%23", ...) undecoded. Decoding fully and encoding with encodeURI
-// gives a form that decodeURI turns back into exactly the source the client named.
+// The store decodes x-amz-copy-source with decodeURI, which leaves escapes of reserved characters
+// ("%2B", "%3F", "%23") undecoded; encodeURI of the fully decoded source survives that intact.
 function copySourceForStore(value) {
   try {
     return encodeURI(decodeURIComponent(value));
   } catch {
-    return value;  // malformed escapes: let the store answer for them
+    return value;  // malformed escapes: the store answers for them
   }
 }
 
-// Raw header pairs -> header object for http.request (first spelling of a name, repeated
-// headers as arrays), with connection headers dropped and the body length fixed.
-function upstreamHeaders(rawHeaders, bodySize, hadBody) {
+// Raw header pairs -> headers for http.request, connection headers dropped, body length fixed.
+function upstreamHeaders(rawHeaders, bodySize) {
   const headers = {};
-  const spelling = new Map();
   for (let i = 0; i + 1 < rawHeaders.length; i += 2) {
-    const lower = rawHeaders[i].toLowerCase();
-    if (HOP_BY_HOP.has(lower) || lower === 'content-length') continue;
-    let value = rawHeaders[i + 1];
-    if (lower === 'x-amz-copy-source') value = copySourceForStore(value);
-    if (!spelling.has(lower)) {
-      spelling.set(lower, rawHeaders[i]);
-      headers[rawHeaders[i]] = value;
-    } else {
-      const name = spelling.get(lower);
-      headers[name] = [].concat(headers[name], value);
-    }
+    const name = rawHeaders[i].toLowerCase();
+    if (HOP_BY_HOP.has(name) || name === 'content-length') continue;
+    const value = name === 'x-amz-copy-source' ? copySourceForStore(rawHeaders[i + 1])
+      : rawHeaders[i + 1];
+    headers[name] = name in headers ? [].concat(headers[name], value) : value;
   }
-  if (hadBody) headers['Content-Length'] = String(bodySize);
+  headers['content-length'] = String(bodySize);
   return headers;
 }
 
-function answerHeaders(rawHeaders) {
-  const kept = [];
-  for (let i = 0; i + 1 < rawHeaders.length; i += 2) {
-    if (!HOP_BY_HOP.has(rawHeaders[i].toLowerCase())) kept.push(rawHeaders[i], rawHeaders[i + 1]);
-  }
-  return kept;
+const answerHeaders = (raw) =>
+  raw.filter((_, i) => !HOP_BY_HOP.has(raw[i - (i % 2)].toLowerCase()));
+
+// A fresh connection per request: a kept-alive one that the store closes for idling just as a
+// request is sent on it would fail that request for no fault of the client.
+const agent = new http.Agent({ keepAlive: false });
+
+// Sends `req` (whose body was received as `body`) to the store on `port`, the answer to `res`.
+function forward(port, req, body, res) {
+  const upstream = http.request({ host: '127.0.0.1', port, method: req.method, path: req.url,
+    headers: upstreamHeaders(req.rawHeaders, body.size), agent });
+  upstream.on('error', (err) => {
+    body.discard();
+    process.stderr.write(`store request ${req.method} ${req.url} failed: ${err.message}\n`);
+    if (res.headersSent) res.destroy(err);
+    else sendS3Error(req, res, 500, 'InternalError', `The store failed: ${err.message}`);
+  });
+  upstream.on('response', (answer) => {
+    res.writeHead(answer.statusCode, answer.statusMessage, answerHeaders(answer.rawHeaders));
+    pipeline(answer, res, () => body.discard());
+  });
+  body.pipeTo(upstream, (err) => upstream.destroy(err));
 }
 
-class StoreProxy {
-  constructor(port) {
-    this.port = port;
-    // A fresh connection per request: a kept-alive connection that the store closes for idling
-    // just as a request is sent on it would fail that request for no fault of the client.
-    this.agent = new http.Agent({ keepAlive: false });
-  }
-
-  // Sends `req` (whose body was received as `body`) to the store and relays the answer to `res`.
-  forward(req, body, res) {
-    const hadBody = req.headers['content-length'] !== undefined ||
-      req.headers['transfer-encoding'] !== undefined;
-    const upstream = http.request({
-      host: '127.0.0.1',
-      port: this.port,
-      method: req.method,
-      path: req.url,
-      headers: upstreamHeaders(req.rawHeaders, body.size, hadBody),
-      agent: this.agent,
-    });
-    const fail = (err) => {
-      body.discard();
-      process.stderr.write(`store request ${req.method} ${req.url} failed: ${err.message}\n`);
-      if (!res.headersSent) {
-        sendS3Error(req, res, 500, 'InternalError', `The store failed: ${err.message}`);
-      } else {
-        res.destroy(err);
-      }
-    };
-    upstream.on('error', fail);
-    upstream.on('response', (answer) => {
-      res.writeHead(answer.statusCode, answer.statusMessage, answerHeaders(answer.rawHeaders));
-      pipeline(answer, res, () => body.discard());
-    });
-    body.pipeTo(upstream, (err) => upstream.destroy(err));
-  }
-}
-
-module.exports = { StoreProxy, copySourceForStore };
+module.exports = { forward };

@@ -1,81 +1,59 @@
 'use strict';
-// Checks a request's AWS Signature Version 4 by signing the same request again with AWS's own
-// JavaScript signer and comparing the two signatures. The request is given to the signer as it
-// arrived: the raw path (S3 signs paths as sent, encoded once, so the signer must not escape it
-// again), the query parameters decoded (the signer encodes and sorts them itself), exactly the
-// headers the client listed as signed, and the client's own x-amz-date.
+// Checks a request's AWS Signature Version 4 as S3 does: the access key, the signing time (15
+// minutes either way), that host and every x-amz-* header sent are signed, and the signature,
+// made again with AWS's own JavaScript signer from the request as it arrived: the raw path (S3
+// signs paths as sent), the query decoded (the signer encodes and sorts it), the listed headers.
 
 const crypto = require('crypto');
 const { SignatureV4, getCanonicalHeaders } = require('@smithy/signature-v4');
 const { HttpRequest } = require('@smithy/protocol-http');
 const { Sha256 } = require('@aws-crypto/sha256-js');
-const { fromWireText, joinedHeaders } = require('./headers');
 
-const MISMATCH_MESSAGE =
-  'The request signature we calculated does not match the signature you provided. ' +
-  'Check your key and signing method.';
+const MAX_SKEW_MS = 15 * 60 * 1000;
+const EMPTY_SHA256 = 'e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855';
 
-// A refusal: the HTTP status, the S3 error code, the message and extra <Error> fields.
 function refusal(status, code, message, fields) {
   return { ok: false, status, code, message, fields: fields || {} };
 }
 
+// Node hands header values and the target over one character per byte; the client meant UTF-8.
+const wireText = (latin1) => Buffer.from(latin1, 'latin1').toString('utf8');
+
 function parseAuthorization(value) {
-  const match = /^AWS4-HMAC-SHA256\s+(.*)$/s.exec(value);
-  if (!match) return null;
-  const parts = {};
-  for (const piece of match[1].split(',')) {
-    const eq = piece.indexOf('=');
-    if (eq < 0) continue;
-    parts[piece.slice(0, eq).trim()] = piece.slice(eq + 1).trim();
-  }
-  if (!parts.Credential || !parts.SignedHeaders || !parts.Signature) return null;
-  const scope = parts.Credential.split('/');
+  const m = /^AWS4-HMAC-SHA256 Credential=([^,]+), ?SignedHeaders=([^,]+), ?Signature=(\w+)$/
+    .exec(value || '');
+  const scope = m ? m[1].split('/') : [];
   if (scope.length !== 5 || scope[4] !== 'aws4_request') return null;
-  return {
-    accessKeyId: scope[0],
-    scopeDate: scope[1],
-    region: scope[2],
-    service: scope[3],
-    signedHeaders: parts.SignedHeaders.split(';'),
-    signature: parts.Signature,
-  };
+  return { accessKeyId: scope[0], region: scope[2], signedHeaders: m[2], signature: m[3] };
 }
 
 // "20240102T030405Z" -> Date, or null when the text is not in that form.
 function parseAmzDate(text) {
   const m = /^(\d{4})(\d{2})(\d{2})T(\d{2})(\d{2})(\d{2})Z$/.exec(text || '');
-  if (!m) return null;
-  const date = new Date(Date.UTC(+m[1], +m[2] - 1, +m[3], +m[4], +m[5], +m[6]));
-  return isNaN(date.getTime()) ? null : date;
+  return m ? new Date(Date.UTC(+m[1], +m[2] - 1, +m[3], +m[4], +m[5], +m[6])) : null;
 }
 
-// The raw query string as the signer wants it: names and values decoded, repeated names as
-// arrays, a name without "=" with the empty value. Throws URIError on a malformed escape.
+// Names and values decoded, repeated names as arrays. Throws URIError on a malformed escape.
 function parseQuery(rawQuery) {
-  const query = {};
-  for (const piece of rawQuery.split('&')) {
-    if (piece === '') continue;
-    const eq = piece.indexOf('=');
-    const name = decodeURIComponent(eq < 0 ? piece : piece.slice(0, eq));
-    const value = eq < 0 ? '' : decodeURIComponent(piece.slice(eq + 1));
-    if (!Object.prototype.hasOwnProperty.call(query, name)) {
-      Object.defineProperty(query, name, {
-        value, enumerable: true, writable: true, configurable: true,
-      });
-    } else if (Array.isArray(query[name])) {
-      query[name].push(value);
-    } else {
-      query[name] = [query[name], value];
-    }
+  const query = Object.create(null);
+  for (const piece of rawQuery.split('&').filter((p) => p !== '')) {
+    const eq = piece.includes('=') ? piece.indexOf('=') : piece.length;
+    const name = decodeURIComponent(piece.slice(0, eq));
+    const value = decodeURIComponent(piece.slice(eq + 1));
+    query[name] = name in query ? [].concat(query[name], value) : value;
   }
   return query;
 }
 
-function timingSafeEqualText(a, b) {
-  const x = Buffer.from(a);
-  const y = Buffer.from(b);
-  return x.length === y.length && crypto.timingSafeEqual(x, y);
+// Lower-case name -> values of every occurrence joined with ",", as SigV4 signs them.
+function signableHeaders(rawHeaders) {
+  const headers = {};
+  for (let i = 0; i + 1 < rawHeaders.length; i += 2) {
+    const name = rawHeaders[i].toLowerCase();
+    const value = wireText(rawHeaders[i + 1]);
+    headers[name] = name in headers ? `${headers[name]},${value}` : value;
+  }
+  return headers;
 }
 
 class SignatureChecker {
@@ -85,92 +63,75 @@ class SignatureChecker {
 
   // Resolves to { ok: true } or a refusal.
   async check(req) {
-    const authorization = req.headers.authorization;
-    if (authorization === undefined) {
-      return refusal(403, 'SignatureDoesNotMatch',
-        'Request is not signed: this server accepts only requests with an ' +
-        'AWS4-HMAC-SHA256 Authorization header.');
+    if (req.headers.authorization === undefined) {
+      return refusal(403, 'AccessDenied', 'Access Denied');
     }
-    const auth = parseAuthorization(authorization);
+    const auth = parseAuthorization(req.headers.authorization);
     if (!auth) {
-      return refusal(403, 'SignatureDoesNotMatch',
-        'The Authorization header is not a well-formed AWS4-HMAC-SHA256 header.',
-        { Authorization: authorization });
+      return refusal(400, 'AuthorizationHeaderMalformed', 'The authorization header is malformed.');
     }
     if (auth.accessKeyId !== this.credentials.accessKeyId) {
       return refusal(403, 'InvalidAccessKeyId',
         'The AWS Access Key Id you provided does not exist in our records.',
         { AWSAccessKeyId: auth.accessKeyId });
     }
-    const signingDate = parseAmzDate(req.headers['x-amz-date']);
-    if (!signingDate) {
-      return refusal(403, 'SignatureDoesNotMatch',
-        'The request carries no valid x-amz-date header (expected YYYYMMDDTHHMMSSZ).');
+    const date = parseAmzDate(req.headers['x-amz-date']);
+    if (!date) {
+      return refusal(403, 'AccessDenied',
+        'AWS authentication requires a valid Date or x-amz-date header');
+    }
+    if (Math.abs(Date.now() - date.getTime()) > MAX_SKEW_MS) {
+      return refusal(403, 'RequestTimeTooSkewed',
+        'The difference between the request time and the current time is too large.',
+        { RequestTime: req.headers['x-amz-date'], ServerTime: new Date().toISOString(),
+          MaxAllowedSkewMilliseconds: MAX_SKEW_MS });
+    }
+    const signed = new Set(auth.signedHeaders.split(';'));
+    const notSigned = Object.keys(req.headers)
+      .filter((name) => (name === 'host' || name.startsWith('x-amz-')) && !signed.has(name));
+    if (notSigned.length > 0) {
+      return refusal(403, 'AccessDenied',
+        'There were headers present in the request which were not signed',
+        { HeadersNotSigned: notSigned.join(', ') });
     }
     let expected;
     try {
-      expected = await this.sign(req, auth, signingDate);
+      expected = await this.sign(req, auth, date, signed);
     } catch (err) {
-      return refusal(403, 'SignatureDoesNotMatch',
-        `The request could not be signed again for checking: ${err.message}`);
+      return refusal(400, 'InvalidRequest', `The request cannot be signed again: ${err.message}`);
     }
-    if (expected.signedHeaders !== auth.signedHeaders.join(';') ||
-        !timingSafeEqualText(expected.signature, auth.signature)) {
-      return refusal(403, 'SignatureDoesNotMatch', MISMATCH_MESSAGE, {
-        AWSAccessKeyId: auth.accessKeyId,
-        SignatureProvided: auth.signature,
-        SignedHeadersProvided: auth.signedHeaders.join(';'),
-        SignedHeadersExpected: expected.signedHeaders,
-        CanonicalRequest: expected.canonicalRequest,
-      });
+    const same = expected.signature.length === auth.signature.length &&
+      crypto.timingSafeEqual(Buffer.from(expected.signature), Buffer.from(auth.signature));
+    if (!same || expected.signedHeaders !== auth.signedHeaders) {
+      return refusal(403, 'SignatureDoesNotMatch',
+        'The request signature we calculated does not match the signature you provided. ' +
+        'Check your key and signing method.',
+        { AWSAccessKeyId: auth.accessKeyId, SignatureProvided: auth.signature,
+          CanonicalRequest: expected.canonicalRequest });
     }
     return { ok: true };
   }
 
-  async sign(req, auth, signingDate) {
-    const target = fromWireText(req.url);
-    const q = target.indexOf('?');
-    const path = q < 0 ? target : target.slice(0, q);
-    const query = q < 0 ? {} : parseQuery(target.slice(q + 1));
-    const headers = joinedHeaders(req.rawHeaders, ',');
-    const signed = new Set(auth.signedHeaders);
+  async sign(req, auth, signingDate, signed) {
+    const target = wireText(req.url);
+    const q = target.includes('?') ? target.indexOf('?') : target.length;
+    const headers = signableHeaders(req.rawHeaders);
     const unsigned = new Set(Object.keys(headers).filter((name) => !signed.has(name)));
-    const hostHeader = headers.host || '';
     const request = new HttpRequest({
-      method: req.method,
-      protocol: 'http:',
-      hostname: hostHeader.replace(/:\d+$/, ''),
-      path,
-      query,
-      headers,
+      method: req.method, protocol: 'http:', hostname: (headers.host || '').replace(/:\d+$/, ''),
+      path: target.slice(0, q), query: parseQuery(target.slice(q + 1)), headers,
     });
-    const signer = new SignatureV4({
-      service: 's3',
-      region: auth.region,
-      credentials: this.credentials,
-      sha256: Sha256,
-      uriEscapePath: false,
-      applyChecksum: false,
-    });
-    const options = {
-      signingDate,
-      signingRegion: auth.region,
-      signingService: 's3',
-      signableHeaders: signed,
-      unsignableHeaders: unsigned,
-    };
-    const signedRequest = await signer.sign(request, options);
+    const signer = new SignatureV4({ service: 's3', region: auth.region,
+      credentials: this.credentials, sha256: Sha256, uriEscapePath: false, applyChecksum: false });
+    const signedRequest = await signer.sign(request, { signingDate, signingRegion: auth.region,
+      signingService: 's3', signableHeaders: signed, unsignableHeaders: unsigned });
     const result = parseAuthorization(signedRequest.headers.authorization);
     delete signedRequest.headers.authorization;
     const canonicalHeaders = getCanonicalHeaders(signedRequest, unsigned, signed);
-    const payloadHash = headers['x-amz-content-sha256'] ||
-      'e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855';
-    return {
-      signature: result.signature,
-      signedHeaders: result.signedHeaders.join(';'),
-      canonicalRequest: signer.createCanonicalRequest(signedRequest, canonicalHeaders, payloadHash),
-    };
+    return { signature: result.signature, signedHeaders: result.signedHeaders,
+      canonicalRequest: signer.createCanonicalRequest(signedRequest, canonicalHeaders,
+        headers['x-amz-content-sha256'] || EMPTY_SHA256) };
   }
 }
 
-module.exports = { SignatureChecker, parseQuery, parseAmzDate };
+module.exports = { SignatureChecker, wireText };
