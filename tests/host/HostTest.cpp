@@ -38,6 +38,11 @@ std::size_t gRegisteredAtFirstConsoleLine = 0;
 bool gFailStorageObject = false;
 }  // namespace
 
+// The linker's --wrap names C++ functions by their mangled names; clang warns that such a
+// C-linkage declaration returns a C++ type, which is exactly what is meant here.
+#if defined(__clang__)
+#pragma clang diagnostic ignored "-Wreturn-type-c-linkage"
+#endif
 extern "C" {
 void __real__ZN7SKFuncsC1Ev(SKFuncs* self);
 void __real__ZN7SKFuncsD1Ev(SKFuncs* self);

@@ -49,14 +49,15 @@ void useServerEndpoint() {
 
 std::string uniqueName(std::string_view prefix) {
     static std::atomic<unsigned> counter{0};
-    const std::string suffix = "-" + std::to_string(std::random_device()() & 0xFFFFFF) + "-" +
-                               std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    std::string suffix = "-";
+    suffix += std::to_string(std::random_device()() & 0xFFFFFF) + "-" +
+              std::to_string(::getpid()) + "-" + std::to_string(counter++);
     std::string name;
     for (const char c : prefix) {
         const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
         name += (lower >= 'a' && lower <= 'z') || (lower >= '0' && lower <= '9') ? lower : '-';
     }
-    if (name.empty() || name[0] == '-' || name.starts_with("xn--")) name.insert(0, "t");
+    if (name.empty() || name[0] == '-' || name.starts_with("xn--")) name.insert(name.begin(), 't');
     return name.substr(0, 63 - suffix.size()) + suffix;
 }
 

@@ -28,8 +28,10 @@ std::u16string units(const fmx::Text& text) {
 
 std::u16string joinedUnits(const fmx::DataVect& args) {
     std::u16string out;
-    for (std::uint32_t i = 0; i < args.Size(); ++i)
-        out += (i > 0 ? u"|" : u"") + units(args.AtAsText(i));
+    for (std::uint32_t i = 0; i < args.Size(); ++i) {
+        if (i > 0) out += u'|';
+        out += units(args.AtAsText(i));
+    }
     return out;
 }
 
