@@ -6,7 +6,7 @@
 
 #include "FuzzCheck.h"
 #include "platform/String.h"
-#include "storage/RegionParameter.h"
+#include "storage/Region.h"
 #include "storage/SKFuncs.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

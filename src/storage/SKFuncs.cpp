@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "storage/RegionParameter.h"
+#include "storage/Region.h"
 #include "storage/ServiceClient.h"
 
 using platform::String;

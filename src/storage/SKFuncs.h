@@ -99,6 +99,6 @@ class SKFuncs {
     Aws::Auth::AWSCredentials m_credentials;
 };
 
-// The location constraint for a region text: the lower-cased text when it names one of the
-// regions the table knows, us_east_1 for anything else (the empty text included).
+// The location constraint for a region text: the one whose name in the S3 layer's table equals the
+// lower-cased text ("EU" never does), us_east_1 for anything else (the empty text included).
 Aws::S3::Model::BucketLocationConstraint GetRegion(const platform::String& region);

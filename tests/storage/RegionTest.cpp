@@ -1,7 +1,7 @@
 // The region named in credential parameters, and the location constraint of new buckets.
 #include <gtest/gtest.h>
 
-#include "storage/RegionParameter.h"
+#include "storage/Region.h"
 #include "storage/SKFuncs.h"
 
 namespace {

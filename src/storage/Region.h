@@ -1,5 +1,7 @@
 #pragma once
-// The region named in the optional parameters of a credential call.
+// The region of later bucket and object operations: named in the optional parameters of a
+// credential call, and turned into the location constraint of new buckets by GetRegion
+// (declared with SKFuncs).
 #include "platform/String.h"
 
 namespace skrw::storage {
