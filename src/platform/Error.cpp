@@ -1,6 +1,7 @@
 #include "platform/Error.h"
 
 #include <cstring>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -25,11 +26,22 @@ std::string textForErrorNumber(int errorNumber) {
 }  // namespace
 
 Error Error::fromErrno(int errorNumber, const std::string& operation, const std::string& path) {
+    return withText(errorNumber, textForErrorNumber(errorNumber), operation, path);
+}
+
+Error Error::withText(long long code, std::string localizedDescription,
+                      const std::string& operation, const std::string& path) {
     Error error;
-    error.code = errorNumber;
-    error.localizedDescription = textForErrorNumber(errorNumber);
+    error.code = code;
+    error.localizedDescription = std::move(localizedDescription);
     error.description = operation + " \"" + path + "\": " + error.localizedDescription;
     return error;
+}
+
+bool failWithErrno(Error& error, int errorNumber, const std::string& operation,
+                   const std::string& path) {
+    error = Error::fromErrno(errorNumber, operation, path);
+    return false;
 }
 
 }  // namespace platform

@@ -11,6 +11,14 @@ struct Error {
 
     // From an errno value of a failed system call on `path`.
     static Error fromErrno(int errorNumber, const std::string& operation, const std::string& path);
+    // From a code and its own text, described as `<operation> "<path>": <text>`.
+    static Error withText(long long code, std::string localizedDescription,
+                          const std::string& operation, const std::string& path);
 };
+
+// Sets `error` from an errno value of a failed call on `path` and answers false, so that a
+// failing step reads `return failWithErrno(...)`.
+[[nodiscard]] bool failWithErrno(Error& error, int errorNumber, const std::string& operation,
+                                 const std::string& path);
 
 }  // namespace platform

@@ -71,9 +71,7 @@ bool removeItemAtPath(const std::string& path, Error* error) {
 bool isTransferable(const struct stat& info, const std::string& operation, const std::string& path,
                     Error& error) {
     if (S_ISREG(info.st_mode) || S_ISDIR(info.st_mode)) return true;
-    error.code = EINVAL;
-    error.localizedDescription = "Not a regular file";
-    error.description = operation + " \"" + path + "\": " + error.localizedDescription;
+    error = Error::withText(EINVAL, "Not a regular file", operation, path);
     return false;
 }
 

@@ -20,17 +20,13 @@ namespace {
 
 constexpr int kMaxLinkHops = 40;
 constexpr int kMaxNameAttempts = 100;
-constexpr std::size_t kChunkSize = 64 * 1024;
 // Writes through a response stream go out in chunks of this size.
 constexpr std::size_t kStreamBufferSize = 1u << 20;
 // Written bytes are handed to the disk in steps of this size while the body still arrives, so
 // that the final fsync finds little left to do.
 constexpr off_t kWritebackStep = 8 << 20;
 
-bool fail(platform::Error& error, int number, const char* operation, const std::string& path) {
-    error = platform::Error::fromErrno(number, operation, path);
-    return false;
-}
+using platform::failWithErrno;
 
 std::string folderOf(const std::string& path) {
     const auto slash = path.rfind('/');
@@ -45,11 +41,11 @@ bool resolveLinks(const std::string& target, std::string& resolved, platform::Er
         if (::lstat(resolved.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return true;
         std::vector<char> buffer(PATH_MAX + 1);
         const ssize_t length = ::readlink(resolved.c_str(), buffer.data(), PATH_MAX);
-        if (length < 0) return fail(error, errno, "readlink", target);
+        if (length < 0) return failWithErrno(error, errno, "readlink", target);
         std::string next(buffer.data(), static_cast<std::size_t>(length));
         resolved = next.starts_with('/') ? next : folderOf(resolved) + "/" + next;
     }
-    return fail(error, ELOOP, "open", target);
+    return failWithErrno(error, ELOOP, "open", target);
 }
 
 std::string randomSuffix() {
@@ -62,39 +58,16 @@ std::string randomSuffix() {
     return suffix;
 }
 
-// Creates a new, empty file next to `finalPath`; the kernel applies the process's umask.
-int createTemporary(const std::string& finalPath, std::string& name) {
+// Creates a new, empty file next to `finalPath`; the kernel applies the process's umask. None
+// held, errno set, when it cannot.
+platform::UniqueFd createTemporary(const std::string& finalPath, std::string& name) {
     for (int attempt = 0; attempt < kMaxNameAttempts; ++attempt) {
         name = folderOf(finalPath) + "/.skrw-download-" + randomSuffix() + ".part";
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
+        platform::UniqueFd file(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (file || errno != EEXIST) return file;
     }
     errno = EEXIST;
-    return -1;
-}
-
-bool writeAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-bool copyBody(std::istream& body, int fd, const std::string& target, platform::Error& error) {
-    std::vector<char> chunk(kChunkSize);
-    while (body) {
-        body.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-        const auto count = static_cast<std::size_t>(body.gcount());
-        if (!writeAll(fd, chunk.data(), count)) return fail(error, errno, "write", target);
-    }
-    if (body.bad()) return fail(error, EIO, "read", target);
-    return true;
+    return platform::UniqueFd();
 }
 
 // A write-only stream buffer over a descriptor it does not own. Small writes gather in a large
@@ -140,7 +113,7 @@ class DescriptorWriteBuf : public std::streambuf {
   private:
     bool put(const char* data, std::size_t size) {
         if (m_failure != 0) return false;
-        if (!writeAll(m_fd, data, size)) {
+        if (!platform::writeAll(m_fd, data, size)) {
             m_failure = errno != 0 ? errno : EIO;
             return false;
         }
@@ -184,40 +157,40 @@ class DescriptorWriteStream : public std::iostream {
 }  // namespace
 
 ReplacementFile::~ReplacementFile() {
-    if (m_fd >= 0) ::close(m_fd);
+    m_file.reset();
     if (!m_temporary.empty()) ::unlink(m_temporary.c_str());
 }
 
 bool ReplacementFile::open(const std::string& target, platform::Error& error) {
     m_target = target;
-    if (target.ends_with('/')) return fail(error, EISDIR, "open", target);
+    if (target.ends_with('/')) return failWithErrno(error, EISDIR, "open", target);
     if (!resolveLinks(target, m_finalPath, error)) return false;
 
     struct stat existing {};
     const bool exists = ::stat(m_finalPath.c_str(), &existing) == 0;
-    if (exists && S_ISDIR(existing.st_mode)) return fail(error, EISDIR, "open", target);
+    if (exists && S_ISDIR(existing.st_mode)) return failWithErrno(error, EISDIR, "open", target);
     if (exists && !platform::FileManager::isTransferable(existing, "open", target, error)) {
         return false;
     }
 
     std::string name;
-    m_fd = createTemporary(m_finalPath, name);
-    if (m_fd < 0) return fail(error, errno, "open", target);
+    m_file = createTemporary(m_finalPath, name);
+    if (!m_file) return failWithErrno(error, errno, "open", target);
     m_temporary = name;
-    if (exists && ::fchmod(m_fd, existing.st_mode & 07777) != 0) {
-        return fail(error, errno, "chmod", target);
+    if (exists && ::fchmod(m_file.get(), existing.st_mode & 07777) != 0) {
+        return failWithErrno(error, errno, "chmod", target);
     }
     return true;
 }
 
 std::iostream* ReplacementFile::newStream(platform::Error& error) {
-    if (m_fd < 0) return nullptr;
-    if (::ftruncate(m_fd, 0) != 0 || ::lseek(m_fd, 0, SEEK_SET) != 0) {
-        fail(error, errno, "write", m_target);
+    if (!m_file) return nullptr;
+    if (::ftruncate(m_file.get(), 0) != 0 || ::lseek(m_file.get(), 0, SEEK_SET) != 0) {
+        error = platform::Error::fromErrno(errno, "write", m_target);
         return nullptr;
     }
     m_writeErrno = 0;
-    return new DescriptorWriteStream(m_fd, m_writeErrno);
+    return new DescriptorWriteStream(m_file.get(), m_writeErrno);
 }
 
 bool ReplacementFile::writeFailed(platform::Error& error) const {
@@ -227,24 +200,15 @@ bool ReplacementFile::writeFailed(platform::Error& error) const {
 }
 
 bool ReplacementFile::commit(platform::Error& error) {
-    if (m_fd < 0) return fail(error, EBADF, "write", m_target);
+    if (!m_file) return failWithErrno(error, EBADF, "write", m_target);
     if (writeFailed(error)) return false;
-    if (::fsync(m_fd) != 0) return fail(error, errno, "write", m_target);
-    const int fd = m_fd;
-    m_fd = -1;
-    if (::close(fd) != 0) return fail(error, errno, "close", m_target);
+    if (::fsync(m_file.get()) != 0) return failWithErrno(error, errno, "write", m_target);
+    if (!m_file.close()) return failWithErrno(error, errno, "close", m_target);
     if (::rename(m_temporary.c_str(), m_finalPath.c_str()) != 0) {
-        return fail(error, errno, "rename", m_target);
+        return failWithErrno(error, errno, "rename", m_target);
     }
     m_temporary.clear();
     return true;
-}
-
-bool replaceFileWithStream(const std::string& target, std::istream& body, platform::Error& error) {
-    ReplacementFile file;
-    if (!file.open(target, error)) return false;
-    if (!copyBody(body, file.descriptor(), target, error)) return false;
-    return file.commit(error);
 }
 
 }  // namespace skrw::storage

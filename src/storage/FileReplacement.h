@@ -2,9 +2,9 @@
 // Writes a downloaded body into a local file so that the file either holds every byte or is left
 // exactly as it was.
 #include <iostream>
-#include <istream>
 #include <string>
 
+#include "platform/Descriptor.h"
 #include "platform/Error.h"
 
 namespace skrw::storage {
@@ -24,7 +24,7 @@ class ReplacementFile {
     // Creates the temporary file for `target` (an absolute path). Fails, setting `error`, when
     // the target ends in "/" or names a folder, a FIFO, a socket or a device (links followed),
     // or the temporary file cannot be created.
-    bool open(const std::string& target, platform::Error& error);
+    [[nodiscard]] bool open(const std::string& target, platform::Error& error);
 
     // A new stream over the temporary file, emptied first, so that each stream starts the body
     // afresh. Writes go out in large chunks. The caller owns the stream; every stream must be
@@ -32,29 +32,19 @@ class ReplacementFile {
     std::iostream* newStream(platform::Error& error);
 
     // Whether a write through one of the streams failed; then sets `error`.
-    bool writeFailed(platform::Error& error) const;
+    [[nodiscard]] bool writeFailed(platform::Error& error) const;
 
     // Makes sure every byte is on disk, closes the file and renames it over the target. Fails,
     // setting `error` and leaving the target untouched, when a write through a stream failed or
     // the file cannot be synced, closed or renamed.
-    bool commit(platform::Error& error);
-
-    int descriptor() const { return m_fd; }
+    [[nodiscard]] bool commit(platform::Error& error);
 
   private:
     std::string m_target;
     std::string m_finalPath;
     std::string m_temporary;  // empty once renamed into place (or never made)
-    int m_fd = -1;
+    platform::UniqueFd m_file;
     int m_writeErrno = 0;  // the first failed write through a stream
 };
-
-// Copies the whole of `body` into a new temporary file in the folder of `target`, closes it, and
-// renames it over `target` only then, following the rules of ReplacementFile.
-//
-// Fails, setting `error`, when the target ends in "/" or names a folder, a FIFO, a socket or a
-// device, or when the temporary file cannot be created, written, closed or renamed, or the body
-// cannot be read; then the target is untouched and no temporary file remains.
-bool replaceFileWithStream(const std::string& target, std::istream& body, platform::Error& error);
 
 }  // namespace skrw::storage

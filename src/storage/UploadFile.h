@@ -22,7 +22,7 @@ class UploadFile {
     // `error` and sending nothing, when the path names a FIFO, a socket, a device or a folder
     // (platform::FileManager::isTransferable's error; EISDIR for a folder), or when it cannot be
     // opened or examined (the errno of the failed call).
-    bool open(const std::string& path, platform::Error& error);
+    [[nodiscard]] bool open(const std::string& path, platform::Error& error);
 
     // The body: exactly the size the file had when opened, read from the opened descriptor.
     // Seekable within those bytes (the S3 layer measures, hashes and rewinds it). It owns the
@@ -33,7 +33,7 @@ class UploadFile {
     // the regular file opened, with the same size and modification time. Otherwise, and when the
     // removal fails, the path is kept and `error` set: the errno of the failed call, or ESTALE
     // with the localized description "The file changed during the upload and was not removed."
-    bool removeIfUnchanged(platform::Error& error) const;
+    [[nodiscard]] bool removeIfUnchanged(platform::Error& error) const;
 
   private:
     std::string m_path;

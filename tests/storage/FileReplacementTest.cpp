@@ -1,11 +1,11 @@
-// Writing a downloaded body so that the target holds every byte or stays as it was: the cases a
-// download through the service cannot produce.
+// Writing a downloaded body so that the target holds every byte or stays as it was, the way a
+// download writes it: through the temporary file's stream, then the commit.
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <csignal>
 #include <memory>
-#include <sstream>
-#include <stdexcept>
 
 #include "StorageTestFixture.h"
 #include "storage/FileReplacement.h"
@@ -13,22 +13,19 @@
 namespace storage_test {
 namespace {
 
-using skrw::storage::replaceFileWithStream;
-
-// Gives some bytes, then fails as a broken transfer would.
-class FailingBuffer : public std::streambuf {
-  public:
-    FailingBuffer() { setg(data_, data_, data_ + 4); }
-
-  protected:
-    int_type underflow() override { throw std::runtime_error("connection lost"); }
-
-  private:
-    char data_[4] = {'p', 'a', 'r', 't'};
-};
-
 class FileReplacement : public ::testing::Test {
   protected:
+    // The way a download writes: one stream over the temporary file, flushed, then the commit.
+    bool replaceThroughStream(const std::string& target, const std::string& body) {
+        skrw::storage::ReplacementFile file;
+        if (!file.open(target, error)) return false;
+        std::unique_ptr<std::iostream> stream(file.newStream(error));
+        if (stream == nullptr) return false;
+        stream->write(body.data(), static_cast<std::streamsize>(body.size()));
+        stream->flush();
+        return file.commit(error);
+    }
+
     skrw::test::TempDir temp;
     const std::string folder = temp.volumesPath();
     platform::Error error;
@@ -36,8 +33,7 @@ class FileReplacement : public ::testing::Test {
 
 TEST_F(FileReplacement, NewFileGetsTheWholeBodyAndDefaultPermissions) {
     const mode_t mask = ::umask(022);
-    std::istringstream body(std::string("hello\0world", 11));
-    EXPECT_TRUE(replaceFileWithStream(folder + "/new.bin", body, error));
+    EXPECT_TRUE(replaceThroughStream(folder + "/new.bin", std::string("hello\0world", 11)));
     ::umask(mask);
     EXPECT_EQ(readFile(folder + "/new.bin"), std::string("hello\0world", 11));
     struct stat info {};
@@ -48,17 +44,24 @@ TEST_F(FileReplacement, NewFileGetsTheWholeBodyAndDefaultPermissions) {
 
 TEST_F(FileReplacement, DanglingLinkCreatesTheFileItNames) {
     ASSERT_EQ(::symlink("made.txt", (folder + "/dangling.txt").c_str()), 0);
-    std::istringstream body("made");
-    ASSERT_TRUE(replaceFileWithStream(folder + "/dangling.txt", body, error));
+    ASSERT_TRUE(replaceThroughStream(folder + "/dangling.txt", "made"));
     EXPECT_EQ(readFile(folder + "/made.txt"), "made");
 }
 
-TEST_F(FileReplacement, BrokenBodyLeavesTheOldFileAndNoTemporaryFile) {
+TEST_F(FileReplacement, FailedWriteLeavesTheOldFileAndNoTemporaryFile) {
     writeFile(folder + "/keep.txt", "original");
-    FailingBuffer buffer;
-    std::istream body(&buffer);
-    EXPECT_FALSE(replaceFileWithStream(folder + "/keep.txt", body, error));
-    EXPECT_EQ(error.code, EIO);
+    // A file size limit makes the write fail (EFBIG) as a full disk would.
+    const sighandler_t handler = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+    rlimit small = limit;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool replaced = replaceThroughStream(folder + "/keep.txt", std::string(8192, 'x'));
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    ::signal(SIGXFSZ, handler);
+    EXPECT_FALSE(replaced);
+    EXPECT_EQ(error.code, EFBIG);
     EXPECT_EQ(readFile(folder + "/keep.txt"), "original");
     EXPECT_EQ(entries(folder), std::vector<std::string>{"keep.txt"});
 }

@@ -7,21 +7,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-#include "BodyStream.h"
+#include <sstream>
 
 namespace skrw::aws {
+
+using platform::UniqueFd;
+
 namespace {
 
-bool writeAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
+constexpr char kCannotWrite[] = "cannot write the response body to a temporary file";
+
+// What failed, with the C library's text for errno.
+std::string failureText(const char* what) {
+    return std::string(what) + ": " + std::strerror(errno);
 }
 
 }  // namespace
@@ -46,13 +44,11 @@ SpillBuffer::SpillBuffer(std::size_t memoryLimit) : m_memoryLimit(memoryLimit) {
 bool SpillBuffer::spill() {
     m_file = makeUnnamedTempFile();
     if (!m_file) {
-        m_failure = std::string("cannot create a temporary file for the response body: ") +
-                    std::strerror(errno);
+        m_failure = failureText("cannot create a temporary file for the response body");
         return false;
     }
-    if (!writeAll(m_file.get(), m_memory.data(), m_memory.size())) {
-        m_failure = std::string("cannot write the response body to a temporary file: ") +
-                    std::strerror(errno);
+    if (!platform::writeAll(m_file.get(), m_memory.data(), m_memory.size())) {
+        m_failure = failureText(kCannotWrite);
         return false;
     }
     std::string().swap(m_memory);
@@ -63,9 +59,8 @@ bool SpillBuffer::append(const char* data, std::size_t size) {
     if (!m_failure.empty()) return false;
     if (!m_file && m_memory.size() + size > m_memoryLimit && !spill()) return false;
     if (m_file) {
-        if (!writeAll(m_file.get(), data, size)) {
-            m_failure = std::string("cannot write the response body to a temporary file: ") +
-                        std::strerror(errno);
+        if (!platform::writeAll(m_file.get(), data, size)) {
+            m_failure = failureText(kCannotWrite);
             return false;
         }
     } else {
@@ -81,27 +76,19 @@ bool SpillBuffer::readAll(std::string& out) const {
         return true;
     }
     out.assign(static_cast<std::size_t>(m_size), '\0');
-    std::size_t got = 0;
-    while (got < out.size()) {
-        const ssize_t n =
-            ::pread(m_file.get(), out.data() + got, out.size() - got, static_cast<off_t>(got));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        got += static_cast<std::size_t>(n);
-    }
-    return true;
+    return platform::readAt(m_file.get(), out.data(), out.size(), 0) == out.size();
 }
 
 std::unique_ptr<std::iostream> SpillBuffer::takeStream() {
-    std::unique_ptr<BodyStreamBuf> buffer;
+    std::unique_ptr<std::iostream> stream;
     if (m_file) {
-        buffer = std::make_unique<BodyStreamBuf>(std::move(m_file), m_size);
+        stream = std::make_unique<platform::FileReadStream>(std::move(m_file), m_size);
     } else {
-        buffer = std::make_unique<BodyStreamBuf>(std::move(m_memory));
+        stream = std::make_unique<std::stringstream>(std::move(m_memory));
     }
     m_memory.clear();
     m_size = 0;
-    return std::make_unique<BodyStream>(std::move(buffer));
+    return stream;
 }
 
 }  // namespace skrw::aws

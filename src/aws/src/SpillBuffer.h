@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "UniqueFd.h"
+#include "platform/Descriptor.h"
 
 namespace skrw::aws {
 
@@ -23,7 +23,7 @@ class SpillBuffer {
 
     // False when the temporary file cannot be made or written; the reason is
     // then in failure().
-    bool append(const char* data, std::size_t size);
+    [[nodiscard]] bool append(const char* data, std::size_t size);
 
     std::uint64_t size() const { return m_size; }
     const std::string& failure() const { return m_failure; }
@@ -37,17 +37,17 @@ class SpillBuffer {
     std::unique_ptr<std::iostream> takeStream();
 
   private:
-    bool spill();
+    [[nodiscard]] bool spill();
 
     std::size_t m_memoryLimit;
     std::string m_memory;
-    UniqueFd m_file;
+    platform::UniqueFd m_file;
     std::uint64_t m_size = 0;
     std::string m_failure;
 };
 
 // Makes an unnamed temporary file (removed when the descriptor closes) in
 // $TMPDIR or /tmp. Returns an invalid descriptor and sets errno on failure.
-UniqueFd makeUnnamedTempFile();
+platform::UniqueFd makeUnnamedTempFile();
 
 }  // namespace skrw::aws
