@@ -15,15 +15,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         SKRW_FUZZ_CHECK(error->code.size() <= size && error->message.size() <= size);
     }
 
-    Aws::S3::Model::ListBucketsResult buckets;
-    const std::string bucketsWhy = skrw::aws::parseListBuckets(body, buckets);
-    if (!bucketsWhy.empty()) SKRW_FUZZ_CHECK(buckets.GetBuckets().empty());
+    const auto buckets = skrw::aws::parseListBuckets(body);
+    if (!buckets.ok()) SKRW_FUZZ_CHECK(!buckets.refusal().empty());
 
-    Aws::S3::Model::ListObjectsV2Result objects;
-    const std::string objectsWhy = skrw::aws::parseListObjectsV2(body, objects);
-    if (objectsWhy.empty()) SKRW_FUZZ_CHECK(objects.GetContents().size() <= size);
+    const auto objects = skrw::aws::parseListObjectsV2(body);
+    if (objects.ok()) SKRW_FUZZ_CHECK(objects.result().GetContents().size() <= size);
 
-    Aws::S3::Model::CopyObjectResult copy;
-    (void)skrw::aws::parseCopyObjectResult(body, copy);
+    const auto copy = skrw::aws::parseCopyObjectResult(body);
+    if (!copy.ok()) SKRW_FUZZ_CHECK(!copy.refusal().empty());
     return 0;
 }

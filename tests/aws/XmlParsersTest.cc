@@ -16,29 +16,27 @@ std::string listing(const std::string& inner) {
 }
 
 TEST(XmlParsersTest, BucketNamesComeInServiceOrderAndAnEmptyListIsNoFailure) {
-    ListBucketsResult result;
-    ASSERT_EQ(parseListBuckets(
-                  "<ListAllMyBucketsResult xmlns=\"http://s3.amazonaws.com/doc/2006-03-01/\">"
-                  "<Owner><ID>id1</ID></Owner><Buckets>"
-                  "<Bucket><Name>zeta</Name><CreationDate>2020-01-02T03:04:05.000Z"
-                  "</CreationDate></Bucket><Bucket><Name>alpha</Name></Bucket>"
-                  "</Buckets></ListAllMyBucketsResult>",
-                  result),
-              "");
+    const auto parsed = parseListBuckets(
+        "<ListAllMyBucketsResult xmlns=\"http://s3.amazonaws.com/doc/2006-03-01/\">"
+        "<Owner><ID>id1</ID></Owner><Buckets>"
+        "<Bucket><Name>zeta</Name><CreationDate>2020-01-02T03:04:05.000Z"
+        "</CreationDate></Bucket><Bucket><Name>alpha</Name></Bucket>"
+        "</Buckets></ListAllMyBucketsResult>");
+    ASSERT_TRUE(parsed.ok());
+    const ListBucketsResult& result = parsed.result();
     ASSERT_EQ(result.GetBuckets().size(), 2u);
     EXPECT_EQ(result.GetBuckets()[0].GetName(), "zeta");
     EXPECT_EQ(result.GetBuckets()[1].GetName(), "alpha");
     EXPECT_EQ(result.GetBuckets()[0].GetCreationDate().Millis(), 1577934245000);
     for (const char* empty : {"<ListAllMyBucketsResult><Buckets/></ListAllMyBucketsResult>",
                               "<ListAllMyBucketsResult/>"}) {
-        ListBucketsResult none;
-        EXPECT_EQ(parseListBuckets(empty, none), "") << empty;
-        EXPECT_TRUE(none.GetBuckets().empty()) << empty;
+        const auto none = parseListBuckets(empty);
+        ASSERT_TRUE(none.ok()) << empty;
+        EXPECT_TRUE(none.result().GetBuckets().empty()) << empty;
     }
 }
 
 TEST(XmlParsersTest, ObjectFieldsAreReadAsListed) {
-    ListObjectsV2Result result;
     const std::string body = listing(
         "<KeyCount>2</KeyCount><MaxKeys>2</MaxKeys><IsTruncated>true</IsTruncated>"
         "<NextContinuationToken>a+b/c==</NextContinuationToken>"
@@ -47,7 +45,9 @@ TEST(XmlParsersTest, ObjectFieldsAreReadAsListed) {
         "<Owner><ID>abc</ID><DisplayName>owner name</DisplayName></Owner>"
         "<StorageClass>STANDARD_IA</StorageClass></Contents>"
         "<Contents><Key>x</Key><Size>0</Size><StorageClass>GLACIER</StorageClass></Contents>");
-    ASSERT_EQ(parseListObjectsV2(body, result), "");
+    const auto parsed = parseListObjectsV2(body);
+    ASSERT_TRUE(parsed.ok());
+    const ListObjectsV2Result& result = parsed.result();
     ASSERT_EQ(result.GetContents().size(), 2u);
     const Object& first = result.GetContents()[0];
     EXPECT_EQ(first.GetKey(), "photos/a b.jpg");
@@ -64,12 +64,11 @@ TEST(XmlParsersTest, ObjectFieldsAreReadAsListed) {
 }
 
 TEST(XmlParsersTest, MissingOwnerAndUnknownStorageClassGiveEmptyAndNotSet) {
-    ListObjectsV2Result result;
-    ASSERT_EQ(parseListObjectsV2(listing("<Contents><Key>k</Key><StorageClass>GLACIER_IR"
-                                         "</StorageClass></Contents><IsTruncated>false"
-                                         "</IsTruncated>"),
-                                 result),
-              "");
+    const auto parsed = parseListObjectsV2(listing("<Contents><Key>k</Key><StorageClass>GLACIER_IR"
+                                                   "</StorageClass></Contents><IsTruncated>false"
+                                                   "</IsTruncated>"));
+    ASSERT_TRUE(parsed.ok());
+    const ListObjectsV2Result& result = parsed.result();
     ASSERT_EQ(result.GetContents().size(), 1u);
     const Object& object = result.GetContents()[0];
     EXPECT_EQ(object.GetStorageClass(), ObjectStorageClass::NOT_SET);
@@ -97,31 +96,30 @@ TEST(XmlParsersTest, KeysAreKeptByteForByteAndOnlyPredefinedEntitiesAreDecoded) 
                                                         {" <![CDATA[\r\n]]>\r", " \r\n\r"}};
     for (const auto& [key, expected] : rows) {
         SCOPED_TRACE(key);
-        ListObjectsV2Result result;
-        ASSERT_EQ(
-            parseListObjectsV2(listing("<Contents><Key>" + key + "</Key></Contents>"), result), "");
-        ASSERT_EQ(result.GetContents().size(), 1u);
-        EXPECT_EQ(result.GetContents()[0].GetKey(), expected);
+        const auto parsed = parseListObjectsV2(listing("<Contents><Key>" + key + "</Key></Contents>"));
+        ASSERT_TRUE(parsed.ok());
+        ASSERT_EQ(parsed.result().GetContents().size(), 1u);
+        EXPECT_EQ(parsed.result().GetContents()[0].GetKey(), expected);
     }
 }
 
 TEST(XmlParsersTest, EveryParserKeepsTextExactlyBetweenIndentedElements) {
-    ListBucketsResult buckets;
-    ASSERT_EQ(parseListBuckets("<ListAllMyBucketsResult>\r\n <Buckets>\r\n  <Bucket>\r\n"
-                               "   <Name> b\r</Name>\r\n  </Bucket>\r\n </Buckets>\r\n"
-                               "</ListAllMyBucketsResult>\r\n",
-                               buckets),
-              "");
+    const auto parsedBuckets =
+        parseListBuckets("<ListAllMyBucketsResult>\r\n <Buckets>\r\n  <Bucket>\r\n"
+                         "   <Name> b\r</Name>\r\n  </Bucket>\r\n </Buckets>\r\n"
+                         "</ListAllMyBucketsResult>\r\n");
+    ASSERT_TRUE(parsedBuckets.ok());
+    const ListBucketsResult& buckets = parsedBuckets.result();
     ASSERT_EQ(buckets.GetBuckets().size(), 1u);
     EXPECT_EQ(buckets.GetBuckets()[0].GetName(), " b\r");
 
-    ListObjectsV2Result objects;
-    ASSERT_EQ(parseListObjectsV2(listing("\n <Contents>\n  <Key>\t</Key>\n  <Size>7</Size>\n"
-                                         " </Contents>\n <CommonPrefixes>\n  <Prefix> \r\n"
-                                         "</Prefix>\n </CommonPrefixes>\n <IsTruncated>true"
-                                         "</IsTruncated>\n"),
-                                 objects),
-              "");
+    const auto parsedObjects =
+        parseListObjectsV2(listing("\n <Contents>\n  <Key>\t</Key>\n  <Size>7</Size>\n"
+                                   " </Contents>\n <CommonPrefixes>\n  <Prefix> \r\n"
+                                   "</Prefix>\n </CommonPrefixes>\n <IsTruncated>true"
+                                   "</IsTruncated>\n"));
+    ASSERT_TRUE(parsedObjects.ok());
+    const ListObjectsV2Result& objects = parsedObjects.result();
     ASSERT_EQ(objects.GetContents().size(), 1u);
     EXPECT_EQ(objects.GetContents()[0].GetKey(), "\t");
     EXPECT_EQ(objects.GetContents()[0].GetSize(), 7);
@@ -135,22 +133,17 @@ TEST(XmlParsersTest, EveryParserKeepsTextExactlyBetweenIndentedElements) {
     EXPECT_EQ(error->code, "C");
     EXPECT_EQ(error->message, "one\r\ntwo ");
 
-    CopyObjectResult copy;
-    ASSERT_EQ(parseCopyObjectResult("<CopyObjectResult>\r\n <ETag>\"a\r\"</ETag>\r\n"
-                                    "</CopyObjectResult>",
-                                    copy),
-              "");
-    EXPECT_EQ(copy.GetETag(), "\"a\r\"");
+    const auto copy = parseCopyObjectResult("<CopyObjectResult>\r\n <ETag>\"a\r\"</ETag>\r\n"
+                                            "</CopyObjectResult>");
+    ASSERT_TRUE(copy.ok());
+    EXPECT_EQ(copy.result().GetETag(), "\"a\r\"");
 }
 
 TEST(XmlParsersTest, DocumentTypeDeclarationsAreRefusedAndNeverExpanded) {
-    ListObjectsV2Result result;
-    EXPECT_NE(parseListObjectsV2("<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY x \"expanded\">]>"
-                                 "<ListBucketResult><Contents><Key>&x;</Key></Contents>"
-                                 "</ListBucketResult>",
-                                 result),
-              "");
-    EXPECT_TRUE(result.GetContents().empty());
+    EXPECT_FALSE(parseListObjectsV2("<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY x \"expanded\">]>"
+                                    "<ListBucketResult><Contents><Key>&x;</Key></Contents>"
+                                    "</ListBucketResult>")
+                     .ok());
     EXPECT_FALSE(parseErrorDocument("<!DOCTYPE r [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>"
                                     "<Error><Code>C</Code><Message>&x;</Message></Error>")
                      .has_value());
@@ -160,26 +153,21 @@ TEST(XmlParsersTest, BodiesAbove16MiBAreRefusedUnparsed) {
     std::string huge = listing("<Contents><Key>k</Key></Contents>");
     huge.insert(huge.size() - std::string("</ListBucketResult>").size(),
                 std::string((16u << 20) + 1, ' '));
-    ListObjectsV2Result result;
-    EXPECT_NE(parseListObjectsV2(huge, result), "");
-    EXPECT_TRUE(result.GetContents().empty());
-    ListBucketsResult buckets;
-    EXPECT_NE(parseListBuckets(std::string(17u << 20, ' '), buckets), "");
+    EXPECT_FALSE(parseListObjectsV2(huge).ok());
+    EXPECT_FALSE(parseListBuckets(std::string(17u << 20, ' ')).ok());
 }
 
 TEST(XmlParsersTest, MalformedOrForeignDocumentsAreRefused) {
     for (const char* body :
          {"", "not xml", "<ListBucketResult><Contents>", "<ListAllMyBucketsResult/>"}) {
-        ListObjectsV2Result result;
-        EXPECT_NE(parseListObjectsV2(body, result), "") << body;
+        EXPECT_FALSE(parseListObjectsV2(body).ok()) << body;
     }
-    CopyObjectResult copy;
-    EXPECT_NE(parseCopyObjectResult("<Error><Code>X</Code></Error>", copy), "");
-    ASSERT_EQ(parseCopyObjectResult("<CopyObjectResult><LastModified>2009-10-12T17:50:30.000Z"
-                                    "</LastModified><ETag>\"abc\"</ETag></CopyObjectResult>",
-                                    copy),
-              "");
-    EXPECT_EQ(copy.GetETag(), "\"abc\"");
+    EXPECT_FALSE(parseCopyObjectResult("<Error><Code>X</Code></Error>").ok());
+    const auto copy = parseCopyObjectResult(
+        "<CopyObjectResult><LastModified>2009-10-12T17:50:30.000Z"
+        "</LastModified><ETag>\"abc\"</ETag></CopyObjectResult>");
+    ASSERT_TRUE(copy.ok());
+    EXPECT_EQ(copy.result().GetETag(), "\"abc\"");
 }
 
 TEST(XmlParsersTest, ErrorDocumentGivesCodeAndMessage) {

@@ -24,6 +24,7 @@ struct RequestExecutor::PreparedBody {
 namespace {
 
 constexpr std::string_view kService = "s3";
+constexpr char kUnreadableUpload[] = "The upload body could not be read.";
 constexpr std::size_t kHashChunk = 1u << 20;
 
 // Hashes the stream from its position to the end and leaves the position where
@@ -99,7 +100,7 @@ std::optional<S3Error> RequestExecutor::prepareBody(const OperationRequest& requ
     prepared.stream = &stream;
     prepared.start = stream.tellg();
     if (prepared.start == std::istream::pos_type(-1)) {
-        return clientFailure("The upload body could not be read.");
+        return clientFailure(kUnreadableUpload);
     }
     if (request.bodyLength) {
         prepared.length = *request.bodyLength;
@@ -107,12 +108,12 @@ std::optional<S3Error> RequestExecutor::prepareBody(const OperationRequest& requ
         stream.seekg(0, std::ios_base::end);
         const auto end = stream.tellg();
         if (end == std::istream::pos_type(-1) || !rewind(stream, prepared.start)) {
-            return clientFailure("The upload body could not be read.");
+            return clientFailure(kUnreadableUpload);
         }
         prepared.length = static_cast<std::uint64_t>(end - prepared.start);
     }
     if (signBody && !hashStream(stream, prepared.start, prepared.length, prepared.payloadHash)) {
-        return clientFailure("The upload body could not be read.");
+        return clientFailure(kUnreadableUpload);
     }
     return std::nullopt;
 }
@@ -159,22 +160,21 @@ OperationAnswer RequestExecutor::classify(const OperationRequest& request,
     OperationAnswer answer;
     const long status = response.status;
     if (response.bodyUnreadable) {
-        answer.error = clientFailure("The upload body could not be read.");
+        answer.error = clientFailure(kUnreadableUpload);
     } else if (response.bodyUnwritable) {
         answer.error = clientFailure("The response body could not be written.");
     } else if (response.bodyTooLarge) {
-        answer.error = unreadableAnswer("the answer is larger than 16 MiB", status);
+        answer.error = unreadableAnswer(kAnswerTooLarge, status);
     } else if (response.transportFailed) {
         answer.error = transportError(response);
     } else if (status < 200 || status >= 300 || !request.streamedDownload) {
-        std::string body;
-        if (!response.body.readAll(body)) {
+        if (!response.body.readAll(answer.body)) {
             answer.error = unreadableAnswer("the answer's body could not be read back", status);
         } else if (status < 200 || status >= 300) {
-            answer.error = errorFromAnswer(response, body);
-        } else if (body.find("Error") != std::string::npos) {
+            answer.error = errorFromAnswer(response, answer.body);
+        } else if (answer.body.find("Error") != std::string::npos) {
             // S3 can report a failure with status 200 (a copy that failed late).
-            if (const auto document = parseErrorDocument(body)) {
+            if (const auto document = parseErrorDocument(answer.body)) {
                 answer.error = errorFromDocument(*document, status);
             }
         }

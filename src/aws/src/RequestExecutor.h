@@ -39,6 +39,9 @@ struct OperationRequest {
 struct OperationAnswer {
     std::optional<Aws::S3::S3Error> error;
     HttpResponse response;
+    // The body as text, read from the response once, for every answer but a streamed
+    // download's 2xx (whose body stays in the response for the caller to take).
+    std::string body;
 };
 
 // Addresses, signs (afresh for every attempt), sends and retries requests
@@ -51,7 +54,7 @@ class RequestExecutor {
                     Aws::Client::AWSAuthV4Signer::PayloadSigningPolicy policy,
                     bool useVirtualAddressing);
 
-    OperationAnswer execute(const OperationRequest& request);
+    [[nodiscard]] OperationAnswer execute(const OperationRequest& request);
 
   private:
     struct PreparedBody;

@@ -26,12 +26,6 @@ namespace {
 
 using namespace Model;
 
-std::string bodyText(const OperationAnswer& answer) {
-    std::string text;
-    answer.response.body.readAll(text);
-    return text;
-}
-
 // Runs an operation; any exception (only allocation failures are expected)
 // becomes a failed outcome so that none leaves the layer.
 template <typename Outcome, typename Body>
@@ -45,14 +39,14 @@ Outcome guarded(Body body) {
     }
 }
 
-template <typename Outcome, typename Result, typename Parser>
+// The outcome of an answer whose body is the operation's result document.
+template <typename Outcome, typename Parser>
 Outcome parsed(const OperationAnswer& answer, Parser parser) {
-    Result result;
-    const std::string failure = parser(bodyText(answer), result);
-    if (!failure.empty()) {
-        return Outcome(skrw::aws::unreadableAnswer(failure, answer.response.status));
+    auto document = parser(answer.body);
+    if (!document.ok()) {
+        return Outcome(skrw::aws::unreadableAnswer(document.refusal(), answer.response.status));
     }
-    return Outcome(std::move(result));
+    return Outcome(std::move(document.result()));
 }
 
 OperationRequest bucketRequest(const char* method, const Aws::String& bucket) {
@@ -97,7 +91,7 @@ ListBucketsOutcome S3Client::ListBuckets() const {
     return guarded<ListBucketsOutcome>([&] {
         const OperationAnswer answer = m_impl->executor.execute(bucketRequest("GET", ""));
         if (answer.error) return ListBucketsOutcome(*answer.error);
-        return parsed<ListBucketsOutcome, ListBucketsResult>(answer, skrw::aws::parseListBuckets);
+        return parsed<ListBucketsOutcome>(answer, skrw::aws::parseListBuckets);
     });
 }
 
@@ -115,8 +109,7 @@ ListObjectsV2Outcome S3Client::ListObjectsV2(const ListObjectsV2Request& in) con
         }
         const OperationAnswer answer = m_impl->executor.execute(request);
         if (answer.error) return ListObjectsV2Outcome(*answer.error);
-        return parsed<ListObjectsV2Outcome, ListObjectsV2Result>(answer,
-                                                                 skrw::aws::parseListObjectsV2);
+        return parsed<ListObjectsV2Outcome>(answer, skrw::aws::parseListObjectsV2);
     });
 }
 
@@ -197,8 +190,7 @@ CopyObjectOutcome S3Client::CopyObject(const CopyObjectRequest& in) const {
             {"x-amz-copy-source", skrw::aws::encodePathSegments(in.GetCopySource())});
         const OperationAnswer answer = m_impl->executor.execute(request);
         if (answer.error) return CopyObjectOutcome(*answer.error);
-        return parsed<CopyObjectOutcome, CopyObjectResult>(answer,
-                                                           skrw::aws::parseCopyObjectResult);
+        return parsed<CopyObjectOutcome>(answer, skrw::aws::parseCopyObjectResult);
     });
 }
 

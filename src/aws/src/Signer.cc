@@ -6,14 +6,6 @@
 namespace skrw::aws {
 namespace {
 
-std::string lowerCase(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
-}
-
 // Header values are trimmed and runs of blanks inside become one blank.
 std::string canonicalValue(std::string_view value) {
     std::string out;
@@ -42,6 +34,14 @@ std::vector<std::pair<std::string, std::string>> sortedHeaders(const std::vector
 }
 
 }  // namespace
+
+std::string lowerCase(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
 
 std::string amzDate(std::chrono::system_clock::time_point time) {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(time);

@@ -35,6 +35,10 @@ struct CanonicalInput {
     std::string_view payloadHash;  // hex SHA-256 of the body, or kUnsignedPayload
 };
 
+// The text with A-Z lower-cased and every other byte kept: header names are compared and signed
+// so.
+std::string lowerCase(std::string_view text);
+
 // "20130524T000000Z".
 std::string amzDate(std::chrono::system_clock::time_point time);
 

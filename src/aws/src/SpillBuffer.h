@@ -30,7 +30,7 @@ class SpillBuffer {
 
     // The whole body as text; meant for bodies already known to be small.
     // False when the temporary file cannot be read back.
-    bool readAll(std::string& out) const;
+    [[nodiscard]] bool readAll(std::string& out) const;
 
     // Hands the body over as a readable stream positioned at its start. The
     // buffer is empty afterwards.

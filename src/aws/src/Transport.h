@@ -35,6 +35,8 @@ struct HttpRequest {
 };
 
 inline constexpr std::uint64_t kMaxDocumentBytes = 16u << 20;
+// Why an answer over kMaxDocumentBytes is refused.
+inline constexpr std::string_view kAnswerTooLarge = "the answer is larger than 16 MiB";
 
 struct TransportSettings {
     long connectTimeoutMs = 1000;

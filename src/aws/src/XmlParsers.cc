@@ -42,26 +42,24 @@ std::string text(pugi::xml_node parent, std::string_view name) {
     return out;
 }
 
-std::string load(std::string_view body, pugi::xml_document& document, pugi::xml_node& root) {
-    if (body.size() > kMaxDocumentBytes) return "the answer is larger than 16 MiB";
+// The document element of `body`, loaded into `document`, when it is named `rootName`.
+Parsed<pugi::xml_node> load(std::string_view body, std::string_view rootName,
+                            pugi::xml_document& document) {
+    if (body.size() > kMaxDocumentBytes) return XmlRefusal{std::string(kAnswerTooLarge)};
     const pugi::xml_parse_result result =
         document.load_buffer(body.data(), body.size(), kParseOptions, pugi::encoding_utf8);
-    if (!result) return std::string("malformed XML (") + result.description() + ")";
+    if (!result) return XmlRefusal{std::string("malformed XML (") + result.description() + ")"};
     for (pugi::xml_node node : document.children()) {
-        if (node.type() == pugi::node_doctype) return "a document type declaration is not accepted";
+        if (node.type() == pugi::node_doctype) {
+            return XmlRefusal{"a document type declaration is not accepted"};
+        }
     }
-    root = document.document_element();
-    if (!root) return "no document element";
-    return {};
-}
-
-std::string loadExpecting(std::string_view body, std::string_view rootName,
-                          pugi::xml_document& document, pugi::xml_node& root) {
-    std::string failure = load(body, document, root);
-    if (failure.empty() && localName(root.name()) != rootName) {
-        failure = "unexpected document element <" + std::string(root.name()) + ">";
+    const pugi::xml_node root = document.document_element();
+    if (!root) return XmlRefusal{"no document element"};
+    if (localName(root.name()) != rootName) {
+        return XmlRefusal{"unexpected document element <" + std::string(root.name()) + ">"};
     }
-    return failure;
+    return root;
 }
 
 long long toInteger(const std::string& digits) {
@@ -90,18 +88,17 @@ Object parseObject(pugi::xml_node node) {
 
 std::optional<ServiceError> parseErrorDocument(std::string_view body) {
     pugi::xml_document document;
-    pugi::xml_node root;
-    if (!loadExpecting(body, "Error", document, root).empty()) return std::nullopt;
-    return ServiceError{text(root, "Code"), text(root, "Message")};
+    const Parsed<pugi::xml_node> root = load(body, "Error", document);
+    if (!root.ok()) return std::nullopt;
+    return ServiceError{text(root.result(), "Code"), text(root.result(), "Message")};
 }
 
-std::string parseListBuckets(std::string_view body, ListBucketsResult& out) {
+Parsed<ListBucketsResult> parseListBuckets(std::string_view body) {
     pugi::xml_document document;
-    pugi::xml_node root;
-    if (std::string failure = loadExpecting(body, "ListAllMyBucketsResult", document, root);
-        !failure.empty()) {
-        return failure;
-    }
+    const Parsed<pugi::xml_node> loaded = load(body, "ListAllMyBucketsResult", document);
+    if (!loaded.ok()) return XmlRefusal{loaded.refusal()};
+    const pugi::xml_node root = loaded.result();
+    ListBucketsResult out;
     Aws::Vector<Bucket> buckets;
     for (pugi::xml_node node : child(root, "Buckets").children()) {
         if (node.type() != pugi::node_element || localName(node.name()) != "Bucket") continue;
@@ -118,16 +115,15 @@ std::string parseListBuckets(std::string_view body, ListBucketsResult& out) {
         owner.SetID(text(ownerNode, "ID"));
         out.SetOwner(owner);
     }
-    return {};
+    return out;
 }
 
-std::string parseListObjectsV2(std::string_view body, ListObjectsV2Result& out) {
+Parsed<ListObjectsV2Result> parseListObjectsV2(std::string_view body) {
     pugi::xml_document document;
-    pugi::xml_node root;
-    if (std::string failure = loadExpecting(body, "ListBucketResult", document, root);
-        !failure.empty()) {
-        return failure;
-    }
+    const Parsed<pugi::xml_node> loaded = load(body, "ListBucketResult", document);
+    if (!loaded.ok()) return XmlRefusal{loaded.refusal()};
+    const pugi::xml_node root = loaded.result();
+    ListObjectsV2Result out;
     Aws::Vector<Object> contents;
     Aws::Vector<CommonPrefix> prefixes;
     for (pugi::xml_node node : root.children()) {
@@ -151,20 +147,19 @@ std::string parseListObjectsV2(std::string_view body, ListObjectsV2Result& out) 
     out.SetName(text(root, "Name"));
     out.SetPrefix(text(root, "Prefix"));
     out.SetDelimiter(text(root, "Delimiter"));
-    return {};
+    return out;
 }
 
-std::string parseCopyObjectResult(std::string_view body, CopyObjectResult& out) {
+Parsed<CopyObjectResult> parseCopyObjectResult(std::string_view body) {
     pugi::xml_document document;
-    pugi::xml_node root;
-    if (std::string failure = loadExpecting(body, "CopyObjectResult", document, root);
-        !failure.empty()) {
-        return failure;
-    }
+    const Parsed<pugi::xml_node> loaded = load(body, "CopyObjectResult", document);
+    if (!loaded.ok()) return XmlRefusal{loaded.refusal()};
+    const pugi::xml_node root = loaded.result();
+    CopyObjectResult out;
     out.SetETag(text(root, "ETag"));
     out.SetLastModified(
         Aws::Utils::DateTime(text(root, "LastModified"), Aws::Utils::DateFormat::ISO_8601));
-    return {};
+    return out;
 }
 
 }  // namespace skrw::aws
