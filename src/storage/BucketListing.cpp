@@ -41,7 +41,7 @@ bool SKFuncs::getBucket(const String& bucket, const String& prefix, const String
                         const String& maxKeys, const String& continuationToken) {
     m_error.clearError();
     if (m_module != 1) {
-        recordFailure(m_error, "Invalid module specified.", "-1000", "getBucket");
+        recordFailure(m_error, kInvalidModule, "-1000", "getBucket");
         return false;
     }
     if (!isAuthenticated(m_credentials)) {

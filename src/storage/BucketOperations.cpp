@@ -26,11 +26,7 @@ Aws::S3::Model::CreateBucketRequest creationRequest(const String& bucket, const 
 bool SKFuncs::createBucket(const String& bucket) {
     static const char kSource[] = "CreateFolder";
     m_error.clearError();
-    if (!meetsPreconditions(m_error, kSource,
-                            {{isAuthenticated(m_credentials), kNotAuthenticated, "-400"},
-                             {isGiven(bucket), kBucketNotGiven, "-4"}})) {
-        return false;
-    }
+    if (!hasOperands(m_error, kSource, m_credentials, bucket)) return false;
     ServiceClient client(m_credentials, clientConfiguration(m_region));
     const auto outcome = client->CreateBucket(creationRequest(bucket, m_region));
     if (!outcome.IsSuccess()) {
@@ -43,11 +39,7 @@ bool SKFuncs::createBucket(const String& bucket) {
 bool SKFuncs::deleteBucket(const String& bucket) {
     static const char kSource[] = "DeleteFolder";
     m_error.clearError();
-    if (!meetsPreconditions(m_error, kSource,
-                            {{isAuthenticated(m_credentials), kNotAuthenticated, "-400"},
-                             {isGiven(bucket), kBucketNotGiven, "-4"}})) {
-        return false;
-    }
+    if (!hasOperands(m_error, kSource, m_credentials, bucket)) return false;
     ServiceClient client(m_credentials, clientConfiguration(m_region));
     Aws::S3::Model::DeleteBucketRequest request;
     request.SetBucket(bucket.utf8());

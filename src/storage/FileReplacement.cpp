@@ -63,7 +63,8 @@ std::string randomSuffix() {
 platform::UniqueFd createTemporary(const std::string& finalPath, std::string& name) {
     for (int attempt = 0; attempt < kMaxNameAttempts; ++attempt) {
         name = folderOf(finalPath) + "/.skrw-download-" + randomSuffix() + ".part";
-        platform::UniqueFd file(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        platform::UniqueFd file(
+            ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
         if (file || errno != EEXIST) return file;
     }
     errno = EEXIST;

@@ -10,15 +10,14 @@ using platform::String;
 String storageClassText(ObjectStorageClass storageClass) {
     switch (storageClass) {
         case ObjectStorageClass::STANDARD:
-            return String::fromUtf8("STANDARD");
         case ObjectStorageClass::REDUCED_REDUNDANCY:
-            return String::fromUtf8("REDUCED_REDUNDANCY");
         case ObjectStorageClass::GLACIER:
-            return String::fromUtf8("GLACIER");
         case ObjectStorageClass::STANDARD_IA:
-            return String::fromUtf8("STANDARD_IA");
         case ObjectStorageClass::ONEZONE_IA:
-            return String::fromUtf8("ONEZONE_IA");
+            // The service's own name, from the S3 layer's table.
+            return String::fromUtf8(
+                Aws::S3::Model::ObjectStorageClassMapper::GetNameForObjectStorageClass(
+                    storageClass));
         default:
             return String::fromUtf8("NOT SET");
     }

@@ -1,6 +1,7 @@
 #include "storage/LocalPaths.h"
 
 #include <cerrno>
+#include <string>
 
 namespace skrw::storage {
 
@@ -9,7 +10,7 @@ using platform::String;
 namespace {
 
 const String& volumesMarker() {
-    static const String marker = String::fromUtf8("/Volumes/");
+    static const String marker = String::fromUtf8(std::string(kVolumesFolder) + "/");
     return marker;
 }
 
@@ -17,8 +18,9 @@ const String& volumesMarker() {
 
 String volumeForm(const String& path) {
     if (path.containsString(volumesMarker())) return String();
-    const char* prefix = path.characterAtIndex(0) == u'/' ? "/Volumes" : "/Volumes/";
-    return String::fromUtf8(prefix).stringByAppendingString(path);
+    const String& prefix =
+        path.characterAtIndex(0) == u'/' ? String::fromUtf8(kVolumesFolder) : volumesMarker();
+    return prefix.stringByAppendingString(path);
 }
 
 String downloadWorkPath(const String& path) {

@@ -13,6 +13,9 @@
 
 namespace skrw::storage {
 
+// The folder below which volumes are mounted; downloads never create it.
+inline constexpr char kVolumesFolder[] = "/Volumes";
+
 // "/Volumes" + path when the path begins with "/", "/Volumes/" + path otherwise; the null
 // string when the path contains "/Volumes/".
 platform::String volumeForm(const platform::String& path);
@@ -35,6 +38,6 @@ std::vector<platform::String> uploadCandidates(const platform::String& path);
 // Whether the path can be handed to the file calls as given. A path holding a NUL character
 // cannot: those calls would stop at it and reach a different, shorter path. Sets `error` (EINVAL,
 // naming the path with each NUL shown as U+FFFD) when the path is refused.
-bool isUsableLocalPath(const platform::String& path, platform::Error& error);
+[[nodiscard]] bool isUsableLocalPath(const platform::String& path, platform::Error& error);
 
 }  // namespace skrw::storage

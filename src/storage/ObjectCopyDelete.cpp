@@ -38,12 +38,7 @@ bool SKFuncs::copyObjectFromSourceBucket(const String& sourceBucket, const Strin
 bool SKFuncs::deleteObject(const String& bucket, const String& key) {
     static const char kSource[] = "DeleteObject";
     m_error.clearError();
-    if (!meetsPreconditions(m_error, kSource,
-                            {{isAuthenticated(m_credentials), kNotAuthenticated, "-400"},
-                             {isGiven(bucket), kBucketNotGiven, "-4"},
-                             {isGiven(key), kObjectNotGiven, "-4"}})) {
-        return false;
-    }
+    if (!hasOperands(m_error, kSource, m_credentials, bucket, &key)) return false;
     ServiceClient client(m_credentials, clientConfiguration(m_region));
     Aws::S3::Model::DeleteObjectRequest request;
     request.SetBucket(bucket.utf8());

@@ -109,7 +109,7 @@ class DownloadDestination {
         }
         const bool created =
             platform::FileManager::createDirectoryWithIntermediates(folder.utf8(), nullptr);
-        if (folder.isEqualToString(String::fromUtf8("/Volumes")) || !created) {
+        if (folder.isEqualToString(String::fromUtf8(kVolumesFolder)) || !created) {
             m_folderFailure = true;
             return false;
         }
@@ -137,17 +137,7 @@ class DownloadDestination {
 
 bool SKFuncs::getObject(const String& bucket, const String& key, const String& path) {
     m_error.clearError();
-    if (!meetsPreconditions(m_error, kSource,
-                            {{isAuthenticated(m_credentials), kNotAuthenticated, "-400"},
-                             {isGiven(bucket), kBucketNotGiven, "-4"},
-                             {isGiven(key), kObjectNotGiven, "-4"},
-                             {isGiven(path), "No file path specified.", "-4"}})) {
-        return false;
-    }
-    if (platform::Error refused; !isUsableLocalPath(path, refused)) {
-        m_error.setErrorWithError(SkrError(refused));
-        return false;
-    }
+    if (!hasOperands(m_error, kSource, m_credentials, bucket, &key, &path)) return false;
     // Declared before the outcome, which may hold one of its streams.
     DownloadDestination destination(path);
     if (platform::Error refused; destination.refusesTarget(refused)) {

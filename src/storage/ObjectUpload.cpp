@@ -31,17 +31,7 @@ std::optional<String> chosenUploadPath(const String& path) {
 bool SKFuncs::postObject(const String& bucket, const String& key, const String& path,
                          bool deleteAfter) {
     m_error.clearError();
-    if (!meetsPreconditions(m_error, kSource,
-                            {{isAuthenticated(m_credentials), kNotAuthenticated, "-400"},
-                             {isGiven(bucket), kBucketNotGiven, "-4"},
-                             {isGiven(key), kObjectNotGiven, "-4"},
-                             {isGiven(path), "No file path specified.", "-4"}})) {
-        return false;
-    }
-    if (platform::Error refused; !isUsableLocalPath(path, refused)) {
-        m_error.setErrorWithError(SkrError(refused));
-        return false;
-    }
+    if (!hasOperands(m_error, kSource, m_credentials, bucket, &key, &path)) return false;
     const std::optional<String> chosen = chosenUploadPath(path);
     if (!chosen) {
         recordFailure(m_error, "No file exists at this location.", "-4", kSource);

@@ -36,7 +36,7 @@ bool SKFuncs::useCredentialsForService(const String& service, const String& user
     const String module = service.lowercaseString();
     if (!module.isEqualToString(String::fromUtf8("s3")) &&
         !module.isEqualToString(String::fromUtf8("aws"))) {
-        recordFailure(m_error, "Invalid module specified.", "-1000", kCredentialsUpper);
+        recordFailure(m_error, kInvalidModule, "-1000", kCredentialsUpper);
         return false;
     }
     Aws::Auth::AWSCredentials candidate(username.utf8(), password.utf8(), "");
@@ -57,7 +57,7 @@ bool SKFuncs::useCredentialsForService(const String& service, const String& user
 String SKFuncs::listBuckets() {
     m_error.clearError();
     if (m_module != 1) {
-        recordFailure(m_error, "Invalid module specified.", "-1000", kListFolders);
+        recordFailure(m_error, kInvalidModule, "-1000", kListFolders);
         return String::fromUtf8(kErrorAnswer);
     }
     if (!isAuthenticated(m_credentials)) {

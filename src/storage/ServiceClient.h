@@ -6,20 +6,18 @@
 #include <aws/s3/S3Client.h>
 #include <aws/s3/S3Errors.h>
 
-#include <initializer_list>
-
 #include "platform/String.h"
 #include "storage/SkrError.h"
 
 namespace skrw::storage {
 
 // The argument was given and holds text (neither null nor empty).
-inline bool isGiven(const platform::String& text) {
+[[nodiscard]] inline bool isGiven(const platform::String& text) {
     return !text.isNull() && !text.isEmpty();
 }
 
 // Both the access key id and the secret key are non-empty.
-bool isAuthenticated(const Aws::Auth::AWSCredentials& credentials);
+[[nodiscard]] bool isAuthenticated(const Aws::Auth::AWSCredentials& credentials);
 
 // The SDK's default configuration, with the region set to `region` when that is not empty
 // (exactly as stored, no change of case).
@@ -30,11 +28,11 @@ class ServiceClient {
   public:
     ServiceClient(const Aws::Auth::AWSCredentials& credentials,
                   const Aws::Client::ClientConfiguration& configuration);
-    const Aws::S3::S3Client& operator*() const { return client_; }
-    const Aws::S3::S3Client* operator->() const { return &client_; }
+    const Aws::S3::S3Client& operator*() const { return m_client; }
+    const Aws::S3::S3Client* operator->() const { return &m_client; }
 
   private:
-    Aws::S3::S3Client client_;
+    Aws::S3::S3Client m_client;
 };
 
 // Records the service's message with the code "-400" and the operation's source.
@@ -44,21 +42,18 @@ void recordServiceFailure(SkrError& record, const Aws::S3::S3Error& error, const
 void recordFailure(SkrError& record, const char* message, const char* code, const char* source);
 
 // Texts of the preconditions several operations share.
+inline constexpr char kInvalidModule[] = "Invalid module specified.";
 inline constexpr char kNotAuthenticated[] = "System not authenticated.";
-inline constexpr char kBucketNotGiven[] = "Bucket ID is blank or invalid.";
-inline constexpr char kObjectNotGiven[] = "Object ID is blank or invalid.";
 
-// One precondition of an operation: when it is not met, the operation fails with this message
-// and code.
-struct Precondition {
-    bool met;
-    const char* message;
-    const char* code;
-};
-
-// Records the first unmet precondition, in the order given, under `source` and answers false;
-// answers true when every precondition is met.
-bool meetsPreconditions(SkrError& record, const char* source,
-                        std::initializer_list<Precondition> preconditions);
+// The operands of an operation on a bucket, an object or a local file, checked in this order:
+// the credentials ("System not authenticated.", "-400"), the bucket, and, when the operation
+// takes them, the key and the local path ("-4"). A path holding text that the file calls cannot
+// take is then a platform error. Records the first failure under `source`; answers whether all
+// are there.
+[[nodiscard]] bool hasOperands(SkrError& record, const char* source,
+                               const Aws::Auth::AWSCredentials& credentials,
+                               const platform::String& bucket,
+                               const platform::String* key = nullptr,
+                               const platform::String* path = nullptr);
 
 }  // namespace skrw::storage

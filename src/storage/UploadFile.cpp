@@ -54,8 +54,9 @@ bool UploadFile::removeIfUnchanged(platform::Error& error) const {
     struct stat now {};
     if (::stat(m_path.c_str(), &now) != 0) return failWithErrno(error, errno, "removeItem", m_path);
     if (!S_ISREG(now.st_mode) || !sameFile(now, m_opened)) {
-        error = platform::Error::withText(
-            ESTALE, "The file changed during the upload and was not removed.", "removeItem", m_path);
+        error = platform::Error::withText(ESTALE,
+                                          "The file changed during the upload and was not removed.",
+                                          "removeItem", m_path);
         return false;
     }
     return platform::FileManager::removeItemAtPath(m_path, &error);

@@ -64,9 +64,10 @@ TEST(XmlParsersTest, ObjectFieldsAreReadAsListed) {
 }
 
 TEST(XmlParsersTest, MissingOwnerAndUnknownStorageClassGiveEmptyAndNotSet) {
-    const auto parsed = parseListObjectsV2(listing("<Contents><Key>k</Key><StorageClass>GLACIER_IR"
-                                                   "</StorageClass></Contents><IsTruncated>false"
-                                                   "</IsTruncated>"));
+    const auto parsed =
+        parseListObjectsV2(listing("<Contents><Key>k</Key><StorageClass>GLACIER_IR"
+                                   "</StorageClass></Contents><IsTruncated>false"
+                                   "</IsTruncated>"));
     ASSERT_TRUE(parsed.ok());
     const ListObjectsV2Result& result = parsed.result();
     ASSERT_EQ(result.GetContents().size(), 1u);
@@ -96,7 +97,8 @@ TEST(XmlParsersTest, KeysAreKeptByteForByteAndOnlyPredefinedEntitiesAreDecoded) 
                                                         {" <![CDATA[\r\n]]>\r", " \r\n\r"}};
     for (const auto& [key, expected] : rows) {
         SCOPED_TRACE(key);
-        const auto parsed = parseListObjectsV2(listing("<Contents><Key>" + key + "</Key></Contents>"));
+        const auto parsed =
+            parseListObjectsV2(listing("<Contents><Key>" + key + "</Key></Contents>"));
         ASSERT_TRUE(parsed.ok());
         ASSERT_EQ(parsed.result().GetContents().size(), 1u);
         EXPECT_EQ(parsed.result().GetContents()[0].GetKey(), expected);
@@ -104,10 +106,10 @@ TEST(XmlParsersTest, KeysAreKeptByteForByteAndOnlyPredefinedEntitiesAreDecoded) 
 }
 
 TEST(XmlParsersTest, EveryParserKeepsTextExactlyBetweenIndentedElements) {
-    const auto parsedBuckets =
-        parseListBuckets("<ListAllMyBucketsResult>\r\n <Buckets>\r\n  <Bucket>\r\n"
-                         "   <Name> b\r</Name>\r\n  </Bucket>\r\n </Buckets>\r\n"
-                         "</ListAllMyBucketsResult>\r\n");
+    const auto parsedBuckets = parseListBuckets(
+        "<ListAllMyBucketsResult>\r\n <Buckets>\r\n  <Bucket>\r\n"
+        "   <Name> b\r</Name>\r\n  </Bucket>\r\n </Buckets>\r\n"
+        "</ListAllMyBucketsResult>\r\n");
     ASSERT_TRUE(parsedBuckets.ok());
     const ListBucketsResult& buckets = parsedBuckets.result();
     ASSERT_EQ(buckets.GetBuckets().size(), 1u);
@@ -133,8 +135,9 @@ TEST(XmlParsersTest, EveryParserKeepsTextExactlyBetweenIndentedElements) {
     EXPECT_EQ(error->code, "C");
     EXPECT_EQ(error->message, "one\r\ntwo ");
 
-    const auto copy = parseCopyObjectResult("<CopyObjectResult>\r\n <ETag>\"a\r\"</ETag>\r\n"
-                                            "</CopyObjectResult>");
+    const auto copy = parseCopyObjectResult(
+        "<CopyObjectResult>\r\n <ETag>\"a\r\"</ETag>\r\n"
+        "</CopyObjectResult>");
     ASSERT_TRUE(copy.ok());
     EXPECT_EQ(copy.result().GetETag(), "\"a\r\"");
 }

@@ -52,7 +52,7 @@ TEST_F(FileReplacement, FailedWriteLeavesTheOldFileAndNoTemporaryFile) {
     writeFile(folder + "/keep.txt", "original");
     // A file size limit makes the write fail (EFBIG) as a full disk would.
     const sighandler_t handler = ::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit {};
+    rlimit limit{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
     rlimit small = limit;
     small.rlim_cur = 4096;

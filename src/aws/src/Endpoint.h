@@ -18,14 +18,14 @@ struct Endpoint {
 // The endpoint named by AWS_ENDPOINT_URL_S3, else AWS_ENDPOINT_URL (the first
 // one set and non-empty); nothing when neither is set or the URL is not of the
 // form http[s]://host[:port][/path].
-std::optional<Endpoint> endpointFromEnvironment();
+[[nodiscard]] std::optional<Endpoint> endpointFromEnvironment();
 
 // Parses "http[s]://host[:port][/path]".
-std::optional<Endpoint> parseEndpointUrl(std::string_view url);
+[[nodiscard]] std::optional<Endpoint> parseEndpointUrl(std::string_view url);
 
 // True for a region name that can form a host name: letters, digits and "-",
 // not empty.
-bool isValidRegionName(std::string_view region);
+[[nodiscard]] bool isValidRegionName(std::string_view region);
 
 // The region's default S3 endpoint: s3.amazonaws.com for us-east-1,
 // s3.<region>.amazonaws.com.cn for cn- regions, s3.<region>.amazonaws.com
@@ -34,10 +34,10 @@ Endpoint defaultEndpoint(std::string_view region, bool https);
 
 // True for a bucket name usable as a host label: 3 to 63 lower-case letters,
 // digits and hyphens, beginning and ending with a letter or digit.
-bool isVirtualHostBucket(std::string_view bucket);
+[[nodiscard]] bool isVirtualHostBucket(std::string_view bucket);
 
 // True for an IPv4 dotted quad or a bracketed IPv6 literal (port ignored).
-bool isIpAddressHost(std::string_view hostAndPort);
+[[nodiscard]] bool isIpAddressHost(std::string_view hostAndPort);
 
 // The pieces of one request's address.
 struct RequestAddress {

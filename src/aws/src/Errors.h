@@ -23,7 +23,7 @@ Aws::S3::S3Errors kindForCode(std::string_view code);
 // HTTP status: 5xx and 429, and the codes InternalError, ServiceUnavailable,
 // SlowDown, Throttling, ThrottlingException, RequestTimeout and
 // RequestTimeTooSkewed.
-bool isRetryableAnswer(std::string_view code, long status);
+[[nodiscard]] bool isRetryableAnswer(std::string_view code, long status);
 
 // No complete answer arrived.
 Aws::S3::S3Error transportError(const HttpResponse& response);

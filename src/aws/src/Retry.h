@@ -15,7 +15,7 @@ class RetryPolicy {
     RetryPolicy(long maxRetries, std::chrono::milliseconds base);
     static RetryPolicy fromEnvironment(long maxRetries);
 
-    bool shouldRetry(const Aws::S3::S3Error& error, long retriesSoFar) const;
+    [[nodiscard]] bool shouldRetry(const Aws::S3::S3Error& error, long retriesSoFar) const;
     std::chrono::milliseconds delayBefore(long retryIndex) const;
 
   private:

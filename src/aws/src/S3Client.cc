@@ -17,9 +17,9 @@ class S3Client::Impl {
   public:
     Impl(const Auth::AWSCredentials& credentials, const Client::ClientConfiguration& configuration,
          Client::AWSAuthV4Signer::PayloadSigningPolicy policy, bool useVirtualAddressing)
-        : executor(credentials, configuration, policy, useVirtualAddressing) {}
+        : m_executor(credentials, configuration, policy, useVirtualAddressing) {}
 
-    skrw::aws::RequestExecutor executor;
+    skrw::aws::RequestExecutor m_executor;
 };
 
 namespace {
@@ -89,7 +89,7 @@ S3Client::~S3Client() = default;
 
 ListBucketsOutcome S3Client::ListBuckets() const {
     return guarded<ListBucketsOutcome>([&] {
-        const OperationAnswer answer = m_impl->executor.execute(bucketRequest("GET", ""));
+        const OperationAnswer answer = m_impl->m_executor.execute(bucketRequest("GET", ""));
         if (answer.error) return ListBucketsOutcome(*answer.error);
         return parsed<ListBucketsOutcome>(answer, skrw::aws::parseListBuckets);
     });
@@ -107,7 +107,7 @@ ListObjectsV2Outcome S3Client::ListObjectsV2(const ListObjectsV2Request& in) con
         if (in.ContinuationTokenHasBeenSet()) {
             request.query.emplace_back("continuation-token", in.GetContinuationToken());
         }
-        const OperationAnswer answer = m_impl->executor.execute(request);
+        const OperationAnswer answer = m_impl->m_executor.execute(request);
         if (answer.error) return ListObjectsV2Outcome(*answer.error);
         return parsed<ListObjectsV2Outcome>(answer, skrw::aws::parseListObjectsV2);
     });
@@ -122,7 +122,7 @@ CreateBucketOutcome S3Client::CreateBucket(const CreateBucketRequest& in) const 
             request.body = &body;
             request.headers.push_back({"Content-Type", "application/xml"});
         }
-        const OperationAnswer answer = m_impl->executor.execute(request);
+        const OperationAnswer answer = m_impl->m_executor.execute(request);
         if (answer.error) return CreateBucketOutcome(*answer.error);
         CreateBucketResult result;
         result.SetLocation(answer.response.header("location").value_or(""));
@@ -133,7 +133,7 @@ CreateBucketOutcome S3Client::CreateBucket(const CreateBucketRequest& in) const 
 DeleteBucketOutcome S3Client::DeleteBucket(const DeleteBucketRequest& in) const {
     return guarded<DeleteBucketOutcome>([&] {
         const OperationAnswer answer =
-            m_impl->executor.execute(bucketRequest("DELETE", in.GetBucket()));
+            m_impl->m_executor.execute(bucketRequest("DELETE", in.GetBucket()));
         if (answer.error) return DeleteBucketOutcome(*answer.error);
         return DeleteBucketOutcome(Aws::NoResult());
     });
@@ -146,7 +146,7 @@ GetObjectOutcome S3Client::GetObject(const GetObjectRequest& in) const {
         if (in.GetResponseStreamFactory()) {
             request.responseStreamFactory = &in.GetResponseStreamFactory();
         }
-        OperationAnswer answer = m_impl->executor.execute(request);
+        OperationAnswer answer = m_impl->m_executor.execute(request);
         if (answer.error) return GetObjectOutcome(*answer.error);
         skrw::aws::HttpResponse& response = answer.response;
         const bool streamed = response.successBody != nullptr;
@@ -171,7 +171,7 @@ PutObjectOutcome S3Client::PutObject(const PutObjectRequest& in) const {
         request.headers.push_back({"Content-Type", in.ContentTypeHasBeenSet()
                                                        ? in.GetContentType()
                                                        : Aws::String("binary/octet-stream")});
-        const OperationAnswer answer = m_impl->executor.execute(request);
+        const OperationAnswer answer = m_impl->m_executor.execute(request);
         if (answer.error) return PutObjectOutcome(*answer.error);
         PutObjectResult result;
         result.SetETag(answer.response.header("etag").value_or(""));
@@ -188,7 +188,7 @@ CopyObjectOutcome S3Client::CopyObject(const CopyObjectRequest& in) const {
         OperationRequest request = objectRequest("PUT", in.GetBucket(), in.GetKey());
         request.headers.push_back(
             {"x-amz-copy-source", skrw::aws::encodePathSegments(in.GetCopySource())});
-        const OperationAnswer answer = m_impl->executor.execute(request);
+        const OperationAnswer answer = m_impl->m_executor.execute(request);
         if (answer.error) return CopyObjectOutcome(*answer.error);
         return parsed<CopyObjectOutcome>(answer, skrw::aws::parseCopyObjectResult);
     });
@@ -197,7 +197,7 @@ CopyObjectOutcome S3Client::CopyObject(const CopyObjectRequest& in) const {
 DeleteObjectOutcome S3Client::DeleteObject(const DeleteObjectRequest& in) const {
     return guarded<DeleteObjectOutcome>([&] {
         const OperationAnswer answer =
-            m_impl->executor.execute(objectRequest("DELETE", in.GetBucket(), in.GetKey()));
+            m_impl->m_executor.execute(objectRequest("DELETE", in.GetBucket(), in.GetKey()));
         if (answer.error) return DeleteObjectOutcome(*answer.error);
         return DeleteObjectOutcome(DeleteObjectResult());
     });

@@ -17,12 +17,12 @@ namespace skrw::aws {
 
 // "." and "..": never valid bucket names, and in a path-style address they
 // become dot segments that servers and proxies resolve to another resource.
-std::optional<Aws::S3::S3Error> bucketNameRefusal(std::string_view bucket);
+[[nodiscard]] std::optional<Aws::S3::S3Error> bucketNameRefusal(std::string_view bucket);
 
 // A header value holding a control character (C0 other than tab, or DEL): a CR
 // or LF would end the header line and let the rest be read as further headers
 // or a second request, and a NUL would cut the value short. The first such
 // header, in order, is named.
-std::optional<Aws::S3::S3Error> headerRefusal(const std::vector<Header>& headers);
+[[nodiscard]] std::optional<Aws::S3::S3Error> headerRefusal(const std::vector<Header>& headers);
 
 }  // namespace skrw::aws

@@ -27,7 +27,7 @@ struct ServiceError {
 
 // The S3 error document (root <Error>) with its Code and Message, or nothing
 // when the body is not one.
-std::optional<ServiceError> parseErrorDocument(std::string_view body);
+[[nodiscard]] std::optional<ServiceError> parseErrorDocument(std::string_view body);
 
 // Why a body was refused.
 struct XmlRefusal {
