@@ -27,16 +27,16 @@ std::string failureText(const char* what) {
 UniqueFd makeUnnamedTempFile() {
     const char* dir = std::getenv("TMPDIR");
     if (dir == nullptr || *dir == '\0') dir = "/tmp";
-    int fd = -1;
 #ifdef O_TMPFILE
-    fd = ::open(dir, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd >= 0) return UniqueFd(fd);
+    if (UniqueFd unnamed(::open(dir, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600)); unnamed) {
+        return unnamed;
+    }
 #endif
     // Filesystems without O_TMPFILE: a named file, unlinked at once.
     std::string pattern = std::string(dir) + "/skrw-body-XXXXXX";
-    fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd >= 0) ::unlink(pattern.c_str());
-    return UniqueFd(fd);
+    UniqueFd named(::mkostemp(pattern.data(), O_CLOEXEC));
+    if (named) ::unlink(pattern.c_str());
+    return named;
 }
 
 SpillBuffer::SpillBuffer(std::size_t memoryLimit) : m_memoryLimit(memoryLimit) {}
