@@ -3,7 +3,7 @@
 #include "StorageTestFixture.h"
 #include "storage/ListingProperties.h"
 #include "storage/LocalPaths.h"
-#include "storage/RegionParameter.h"
+#include "storage/Region.h"
 
 namespace storage_test {
 namespace {
