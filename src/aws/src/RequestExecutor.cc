@@ -213,6 +213,7 @@ OperationAnswer RequestExecutor::execute(const OperationRequest& request) {
         // that reaches them (credentials, region, host, operation headers).
         if (auto refusal = headerRefusal(attempt.headers)) return failed(std::move(*refusal));
         OperationAnswer answer = classify(request, m_transport.perform(attempt, m_settings));
+        if (answer.error) answer.error->SetRetryCount(retries);
         if (!answer.error || !m_retry.shouldRetry(*answer.error, retries)) return answer;
         if (answer.error->GetErrorType() == Aws::S3::S3Errors::REQUEST_TIME_TOO_SKEWED) {
             learnClockSkew(answer.response);

@@ -11,7 +11,8 @@ namespace Aws::Client {
 // (GetExceptionName, e.g. "NoSuchKey"; empty when no service answer carried
 // one), the message to show (the service's <Message>, or the layer's own text
 // for transport and parse failures), the HTTP status (REQUEST_NOT_MADE when no
-// answer arrived) and whether a retry could succeed.
+// answer arrived), whether a retry could succeed, and how many retries were
+// made before the request gave up with this error.
 template <typename ERROR_TYPE>
 class AWSError {
   public:
@@ -27,9 +28,11 @@ class AWSError {
     const Aws::String& GetMessage() const { return m_message; }
     bool ShouldRetry() const { return m_isRetryable; }
     Aws::Http::HttpResponseCode GetResponseCode() const { return m_responseCode; }
+    long GetRetryCount() const { return m_retryCount; }
 
     void SetResponseCode(Aws::Http::HttpResponseCode code) { m_responseCode = code; }
     void SetMessage(const Aws::String& message) { m_message = message; }
+    void SetRetryCount(long retries) { m_retryCount = retries; }
 
   private:
     ERROR_TYPE m_errorType{};
@@ -37,6 +40,7 @@ class AWSError {
     Aws::String m_message;
     bool m_isRetryable = false;
     Aws::Http::HttpResponseCode m_responseCode = Aws::Http::HttpResponseCode::REQUEST_NOT_MADE;
+    long m_retryCount = 0;
 };
 
 }  // namespace Aws::Client
