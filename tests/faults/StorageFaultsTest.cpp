@@ -1,0 +1,187 @@
+// The storage operations meeting faults of the link and answers that are not S3, after the
+// credentials were accepted by the local S3 server: each fails with a readable record, loses
+// nothing local and leaves no temporary file; host texts at their limits reach the service as
+// their UTF-8 bytes, percent-encoded.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "FaultServer.h"
+#include "TestEnv.h"
+#include "TestServer.h"
+#include "storage/SKFuncs.h"
+
+namespace skrw::test {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::String;
+using namespace std::chrono_literals;
+
+String text(const std::string& value) {
+    return String::fromUtf8(value);
+}
+
+class StorageFaults : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        useServerEndpoint();
+        ASSERT_TRUE(m_funcs.useCredentialsForService(text("s3"), text(kAccessKey),
+                                                     text(kSecretKey), String()));
+        m_volumes = m_folder.volumesPath();
+    }
+    void TearDown() override { unsetenv("AWS_ENDPOINT_URL_S3"); }
+
+    // One line of the error record ("MESSAGE", "CODE" or "SOURCE").
+    std::string field(const std::string& name) const {
+        const std::string record = "\n" + m_funcs.getLastError().utf8() + "\n";
+        const std::size_t at = record.find("\n" + name + ": ") + name.size() + 3;
+        return record.substr(at, record.find('\n', at) - at);
+    }
+    bool upload(const std::string& key, const std::string& path) {
+        return m_funcs.postObject(text("b"), text(key), text(path), true);
+    }
+
+    TempDir m_folder;
+    std::string m_volumes;
+    SKFuncs m_funcs;
+};
+
+TEST_F(StorageFaults, EveryOperationMeetingAnUnreachableEndpointKeepsWhatIsLocal) {
+    const std::string kept = m_volumes + "/kept.txt", source = m_folder.path() + "/up.txt";
+    writeFile(kept, "kept");
+    writeFile(source, "up");
+    FaultServer untrusted([](int, auto&, auto& c) { c.respond(200, ""); }, {.tls = true});
+    const String b = text("unreachable-bucket"), k = text("k");
+    const std::pair<const char*, std::function<bool()>> operations[] = {
+        {"listFolders", [&] { return m_funcs.listBuckets().utf8() != "!!ERROR!!"; }},
+        {"GetFolder", [&] { return m_funcs.getBucket(b, String(), String(), String(), String()); }},
+        {"CreateFolder", [&] { return m_funcs.createBucket(b); }},
+        {"DeleteFolder", [&] { return m_funcs.deleteBucket(b); }},
+        {"GetObject", [&] { return m_funcs.getObject(b, k, text(kept)); }},
+        {"PostObject", [&] { return m_funcs.postObject(b, k, text(source), true); }},
+        {"CopyObject", [&] { return m_funcs.copyObjectFromSourceBucket(b, k, b, text("c")); }},
+        {"DeleteObject", [&] { return m_funcs.deleteObject(b, k); }},
+    };
+    for (const auto& [endpoint, fragment] :
+         {std::pair{std::string("http://nonexistent.invalid"), "resolve"},
+          {untrusted.endpoint(), "certificate"},
+          {closedPortEndpoint(), "onnect"}}) {
+        setenv("AWS_ENDPOINT_URL_S3", endpoint.c_str(), 1);
+        for (const auto& [source, operation] : operations) {
+            SCOPED_TRACE(endpoint + " " + source);
+            EXPECT_FALSE(operation());
+            EXPECT_EQ(field("SOURCE"), source);
+            EXPECT_EQ(field("CODE"), "-400");
+            EXPECT_TRUE(field("MESSAGE").starts_with("Unable to connect to endpoint: "));
+            EXPECT_NE(field("MESSAGE").find(fragment), std::string::npos) << field("MESSAGE");
+        }
+    }
+    EXPECT_EQ(readFile(kept), "kept");
+    EXPECT_EQ(readFile(source), "up");
+    EXPECT_TRUE(untrusted.requests().empty());
+}
+
+TEST_F(StorageFaults, TransferCutShortLosesNothingAndLeavesNoTemporaryFile) {
+    const std::string big(16u << 20, 'u');  // more than the sockets' buffers take in unread
+    writeFile(m_folder.path() + "/big", big);
+    fs::create_directory(m_volumes + "/old");
+    writeFile(m_volumes + "/old/report.pdf", "the old content");
+    const auto cutDownload = [](int, auto&, FaultConnection& c) {
+        c.send("HTTP/1.1 200 OK\r\nContent-Length: 8388608\r\n\r\n" + std::string(4u << 20, 'n'));
+        c.reset();
+    };
+    const struct {
+        const char* name;
+        FaultServer::Script script;
+        bool headOnly;
+        std::function<bool()> call;
+        std::string message, source, folder;
+        std::vector<std::string> entries;  // what the folder holds afterwards
+    } rows[] = {
+        {"download onto a file", cutDownload, false,
+         [&] { return m_funcs.getObject(text("b"), text("k"), text(m_volumes + "/old/report.pdf")); },
+         "Unable to connect to endpoint: ", "GetObject", m_volumes + "/old", {"report.pdf"}},
+        {"download of a new file", cutDownload, false,
+         [&] { return m_funcs.getObject(text("b"), text("k"), text(m_volumes + "/new/f.bin")); },
+         "Unable to connect to endpoint: ", "GetObject", m_volumes + "/new", {}},
+        {"upload cut off", [](int, auto&, FaultConnection& c) { c.reset(); }, true,
+         [&] { return upload("k", m_folder.path() + "/big"); },
+         "Unable to connect to endpoint: ", "PostObject", m_folder.path(), {"Volumes", "big"}},
+        {"upload answered before its body was read",
+         [](int, auto&, FaultConnection& c) { c.respond(200, ""); }, true,
+         [&] { return upload("k", m_folder.path() + "/big"); },
+         "Unable to connect to endpoint: only ", "PostObject", m_folder.path(), {"Volumes", "big"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        FaultServer server(row.script, {.headOnly = row.headOnly});
+        setenv("AWS_ENDPOINT_URL_S3", server.endpoint().c_str(), 1);
+        EXPECT_FALSE(row.call());
+        EXPECT_TRUE(field("MESSAGE").starts_with(row.message)) << field("MESSAGE");
+        EXPECT_EQ(field("CODE") + " " + field("SOURCE"), "-400 " + row.source);
+        std::vector<std::string> entries;
+        if (fs::exists(row.folder)) {
+            for (const auto& entry : fs::directory_iterator(row.folder)) {
+                entries.push_back(entry.path().filename());
+            }
+        }
+        std::sort(entries.begin(), entries.end());
+        EXPECT_EQ(entries, row.entries);
+    }
+    EXPECT_EQ(readFile(m_volumes + "/old/report.pdf"), "the old content");
+    EXPECT_TRUE(readFile(m_folder.path() + "/big") == big);
+}
+
+TEST_F(StorageFaults, OnePageOfTenThousandKeysIsKeptWhole) {
+    std::string listing = "<ListBucketResult><Name>b</Name><IsTruncated>false</IsTruncated>";
+    for (int i = 0; i < 10000; ++i) {
+        listing += "<Contents><Key>key-" + std::to_string(10000 + i).substr(1) +
+                   "</Key><Size>1</Size></Contents>";
+    }
+    FaultServer server([&](int, auto&, auto& c) { c.respond(200, listing + "</ListBucketResult>"); });
+    setenv("AWS_ENDPOINT_URL_S3", server.endpoint().c_str(), 1);
+    ASSERT_TRUE(m_funcs.getBucket(text("b"), String(), String(), String(), String()));
+    EXPECT_EQ(m_funcs.getBucketProperty(text("count"), 0).utf8(), "10000");
+    EXPECT_EQ(m_funcs.getBucketProperty(text("key"), 9999).utf8(), "key-9999");
+    const std::string keys = m_funcs.getBucketProperty(text("keys"), 0).utf8();
+    EXPECT_EQ(std::count(keys.begin(), keys.end(), '\n'), 10000);
+}
+
+TEST_F(StorageFaults, HostTextsAtTheirLimitsReachTheServiceAsTheirUtf8Bytes) {
+    FaultServer server([](int, auto& request, auto& c) {
+        c.respond(request.method == "DELETE" ? 204 : 200,
+                  request.method == "GET" ? "<ListBucketResult></ListBucketResult>" : "");
+    });
+    setenv("AWS_ENDPOINT_URL_S3", server.endpoint().c_str(), 1);
+    const struct {
+        const char* name;
+        std::u16string units;
+        std::size_t sent;      // requests: the delete and the listing, or only the listing
+        std::string encoded;  // the key and the prefix as they reach the service
+    } rows[] = {
+        {"empty", u"", 1, ""},  // the key is missing; the prefix is left out
+        {"1 MiB", std::u16string(1u << 20, u'x'), 0, ""},  // more than curl will send
+        {"unpaired surrogates", u"a\xD800" u"b\xDC00" u"c", 2, "a%EF%BF%BDb%EF%BF%BDc"},
+        {"outside the BMP", u"\U0001F600 \U0001D11E", 2, "%F0%9F%98%80%20%F0%9D%84%9E"},
+        {"NUL", std::u16string(u"n\0ul", 4), 2, "n%00ul"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::size_t before = server.requests().size();
+        const String value = String::fromUtf16(row.units);
+        EXPECT_EQ(m_funcs.deleteObject(text("b"), value), row.sent == 2);
+        EXPECT_EQ(m_funcs.getBucket(text("b"), value, String(), String(), String()), row.sent > 0);
+        EXPECT_FALSE(field("MESSAGE").empty());
+        const auto requests = server.requests();
+        ASSERT_EQ(requests.size(), before + row.sent);
+        if (row.sent == 0) continue;
+        const std::string& listing = requests.back().target;
+        EXPECT_TRUE(listing.ends_with(row.sent == 2 ? "prefix=" + row.encoded : "=1000")) << listing;
+        EXPECT_EQ(requests[before].target, row.sent == 2 ? "/b/" + row.encoded : listing);
+    }
+}
+
+}  // namespace
+}  // namespace skrw::test
