@@ -52,7 +52,9 @@ TEST(Endurance, ThousandMixedCallsKeepDescriptorsAndMemoryFlat) {
         [&](int) { return funcs.getBucket(bucket, text("obj-"), none, text("100"), none); },
         [&](int) { return funcs.getBucketProperty(text("keys"), 0).utf8() != "!!ERROR!!"; },
         [&](int c) { return funcs.getObject(bucket, object(c), target(c)); },
-        [&](int c) { return funcs.copyObjectFromSourceBucket(bucket, object(c), bucket, text("c")); },
+        [&](int c) {
+            return funcs.copyObjectFromSourceBucket(bucket, object(c), bucket, text("c"));
+        },
         [&](int) { return funcs.deleteObject(bucket, text("c")); },
         [&](int c) { return !funcs.getObject(bucket, text("missing"), target(c)); },
         [&](int) { return !funcs.useCredentialsForService(s3, key, text("wrong"), none); },
@@ -61,7 +63,8 @@ TEST(Endurance, ThousandMixedCallsKeepDescriptorsAndMemoryFlat) {
     };
     long warmDescriptors = 0, warmResident = 0;
     for (int call = 0; call < 1000; ++call) {
-        ASSERT_TRUE(cycle[call % 12](call / 12)) << "call " << call << " " << funcs.getLastError().utf8();
+        ASSERT_TRUE(cycle[call % 12](call / 12))
+            << "call " << call << " " << funcs.getLastError().utf8();
         if (call == 99) {
             warmDescriptors = openDescriptors();
             warmResident = residentKib();

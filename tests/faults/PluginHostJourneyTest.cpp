@@ -20,9 +20,8 @@ TEST(PluginHostJourney, EveryStorageFunctionThroughTheBundle) {
         "SKRW_UseCredentials(\"s3\"; \"S3RVER\"; \"S3RVER\")\nSKRW_CreateBucket(" + b + ")\n" +
         "SKRW_PostObject(" + b + "; " + key + "; \"" + folder.path() + "/up.txt\")\n" +
         "SKRW_GetBucket(" + b + ")\nSKRW_GetBucketProperty(\"keys\"; 0)\n" +
-        "SKRW_GetBucketProperty(\"size\"; 0)\n" +
-        "SKRW_GetObject(" + b + "; " + key + "; \"" + got + "\")\n" +
-        "SKRW_CopyObject(" + b + "; " + key + "; " + b + "; \"copy\")\n" +
+        "SKRW_GetBucketProperty(\"size\"; 0)\n" + "SKRW_GetObject(" + b + "; " + key + "; \"" +
+        got + "\")\n" + "SKRW_CopyObject(" + b + "; " + key + "; " + b + "; \"copy\")\n" +
         "SKRW_DeleteObject(" + b + "; " + key + ")\nSKRW_DeleteObject(" + b + "; \"copy\")\n" +
         "SKRW_DeleteBucket(" + b + ")\nSKRW_DeleteBucket(" + b + ")\nSKRW_GetLastError()\n" +
         // Its answer is the server's affair; its request is ours.
@@ -30,7 +29,8 @@ TEST(PluginHostJourney, EveryStorageFunctionThroughTheBundle) {
     const ProcessOutcome run = runProcess({PLUGINHOST_PATH, SKRW_BUNDLE_PATH}, input);
     EXPECT_EQ(run.status, 0) << run.err;
     const std::string expected =
-        "0\n0\n0\n0\na\xEF\xBF\xBD" "b \xF0\x9F\x98\x80\n\n15\n0\n0\n0\n0\n0\n!!ERROR!!\n"
+        "0\n0\n0\n0\na\xEF\xBF\xBD"
+        "b \xF0\x9F\x98\x80\n\n15\n0\n0\n0\n0\n0\n!!ERROR!!\n"
         "MESSAGE: The specified bucket does not exist\nCODE: -400\nSOURCE: DeleteFolder\n";
     EXPECT_EQ(run.out.substr(0, expected.size()), expected);
     EXPECT_EQ(readFile(got), "journey content");

@@ -70,20 +70,20 @@ bool readRequest(const FaultConnection& c, ReceivedRequest& request, bool wholeB
     }
     std::istringstream head(data.substr(0, headEnd));
     std::string line;
+    head >> request.method >> request.target;
     std::getline(head, line);
-    std::istringstream(line) >> request.method >> request.target;
-    while (std::getline(head, line)) {
+    while (std::getline(head, line, '\r')) {
+        if (line.starts_with('\n')) line.erase(0, 1);
         const std::size_t colon = line.find(':');
-        if (colon == std::string::npos) continue;
         std::string name = line.substr(0, colon);
         for (char& ch : name) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-        const std::size_t value = line.find_first_not_of(' ', colon + 1);
-        request.headers[name] = value == std::string::npos ? "" : line.substr(value);
-        if (request.headers[name].ends_with('\r')) request.headers[name].pop_back();
+        const std::size_t value = std::min(line.find_first_not_of(' ', colon + 1), line.size());
+        if (colon != std::string::npos) request.headers[name] = line.substr(value);
     }
     request.body = data.substr(headEnd + 4);
     const auto length = request.headers.find("content-length");
-    const std::size_t want = wholeBody && length != request.headers.end() ? std::stoull(length->second) : 0;
+    const std::size_t want =
+        wholeBody && length != request.headers.end() ? std::stoull(length->second) : 0;
     while (request.body.size() < want) {
         const long n = receive(c, buffer, sizeof buffer);
         if (n <= 0) return false;
