@@ -94,13 +94,12 @@ TEST_F(StorageFaults, TransferCutShortLosesNothingAndLeavesNoTemporaryFile) {
         const char* name;
         FaultServer::Script script;
         std::string target;  // where a download goes; "": an upload of "big" with the delete flag
-        std::string message;
         std::vector<std::string> entries;  // what the target's folder holds afterwards
     } rows[] = {
-        {"download onto a file", cutDownload, m_volumes + "/old/report.pdf", "", {"report.pdf"}},
-        {"download of a new file", cutDownload, m_volumes + "/new/f.bin", "", {}},
-        {"upload cut off", cutUpload, "", "", {"Volumes", "big"}},
-        {"upload answered before its body was read", early, "", "only ", {"Volumes", "big"}},
+        {"download onto a file", cutDownload, m_volumes + "/old/report.pdf", {"report.pdf"}},
+        {"download of a new file", cutDownload, m_volumes + "/new/f.bin", {}},
+        {"upload cut off", cutUpload, "", {"Volumes", "big"}},
+        {"upload answered before its body was read", early, "", {"Volumes", "big"}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -110,7 +109,7 @@ TEST_F(StorageFaults, TransferCutShortLosesNothingAndLeavesNoTemporaryFile) {
         EXPECT_FALSE(row.target.empty()
                          ? m_funcs.postObject(b, k, text(m_folder.path() + "/big"), true)
                          : m_funcs.getObject(b, k, text(row.target)));
-        EXPECT_TRUE(field("MESSAGE").starts_with("Unable to connect to endpoint: " + row.message))
+        EXPECT_TRUE(field("MESSAGE").starts_with("Unable to connect to endpoint: "))
             << field("MESSAGE");
         EXPECT_EQ(field("CODE") + " " + field("SOURCE"),
                   row.target.empty() ? "-400 PostObject" : "-400 GetObject");
