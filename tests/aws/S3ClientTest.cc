@@ -125,6 +125,12 @@ TEST_F(S3ClientTest, KeysAreStoredListedReadCopiedAndDeletedByteExact) {
         EXPECT_EQ(failureOf(m_client->DeleteObject(remove)), "succeeded");
     }
     EXPECT_TRUE(keys().empty());
+    // Dot segments and doubled or leading slashes are part of the key: sent as given, never
+    // resolved (whether the server can store them is its affair).
+    for (const std::string key : {"a/../b", "a//b", "/lead", "./x"}) {
+        put(key, Aws::MakeShared<std::stringstream>("t", "k"));
+        EXPECT_EQ(targets().back(), "PUT /" + m_bucket + "/" + key);
+    }
 }
 
 }  // namespace
