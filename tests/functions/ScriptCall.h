@@ -12,6 +12,7 @@
 
 namespace skrw::test {
 
+using Args = skrw::hostsim::Arguments;
 // The locale type of a result before the call: the count failure and the UTF-16 path keep it,
 // the 8-bit path sets a new locale of type 1.
 inline constexpr std::int32_t kOwnLocaleType = 7;
@@ -24,13 +25,13 @@ struct Answer {
     std::int32_t localeType;
 };
 
-inline skrw::hostsim::Arguments texts(std::initializer_list<std::string_view> values) {
-    skrw::hostsim::Arguments args;
+inline Args texts(std::initializer_list<std::string_view> values) {
+    Args args;
     for (std::string_view value : values) args.textUtf8(value);
     return args;
 }
 
-inline Answer call(ExtPluginType callback, const skrw::hostsim::Arguments& args) {
+inline Answer call(ExtPluginType callback, const Args& args) {
     skrw::hostsim::Result result;
     skrw::hostsim::host(&result.data())->locale.type = kOwnLocaleType;
     const short hostError = skrw::hostsim::invoke(callback, 0, args, result);

@@ -1,25 +1,20 @@
 // The script functions that need no storage service: the count check of every registered
 // function, the version, the last error, the debug answer, the log switches, and the answer to a
 // failure the host framework reports.
-#include <filesystem>
 #include <fstream>
 
 #include "ScriptCall.h"
+#include "TestEnv.h"
 #include "log/PluginLogger.h"
-#include "storage/SkrError.h"
 
 namespace skrw::test {
 using namespace skrw::functions;
-
 namespace {
 
-skrw::hostsim::Arguments count(int count) {
-    skrw::hostsim::Arguments args;
+Args count(int count) {
+    Args args;
     for (int i = 0; i < count; ++i) args.textUtf8("x");
     return args;
-}
-skrw::hostsim::Arguments number(long double value) {
-    return skrw::hostsim::Arguments().number(value);
 }
 
 class Functions : public WithStorage {};
@@ -44,48 +39,46 @@ TEST_F(Functions, CountsOutsideTheTableBoundsAnswerErrorWithTheResultsLocaleAndK
 }
 
 TEST(WithoutStorage, FunctionsAnswerErrorInsteadOfCrashing) {
-    for (const auto callback : {SKRW_ListAllBuckets, SKRW_GetLastError, SKRW_Version}) {
+    for (const auto callback : {SKRW_ListAllBuckets, SKRW_GetLastError, SKRW_Version})
         EXPECT_EQ(call(callback, texts({"x"})).text, "!!ERROR!!");
-    }
 }
 
 TEST_F(Functions, VersionFormIsChosenByTheFirstLatin1LetterOfAnOnlyArgument) {
+    using S = platform::String;
     const std::string bad = "!!ERROR!!", full = "Skerrow 1.0.0.0", digits = "1.0.0.0";
-    const auto check = [&](const skrw::hostsim::Arguments& args, const std::string& version) {
+    const std::string badLetter = SkrError(S::fromUtf8("Invalid parameter specified"),
+                                           S::fromUtf8("-4"), S::fromUtf8("SKRW_Version"))
+                                      .getError()
+                                      .utf8();
+    // The long s (U+017F) upper-cases to S but has no Latin-1 form.
+    const std::pair<Args, std::string> rows[] = {
+        {texts({""}), full},    {texts({"L"}), full},       {texts({"lemon"}), full},
+        {texts({"S"}), digits}, {texts({"sLong"}), digits}, {texts({"Please Select"}), bad},
+        {texts({" S"}), bad},   {texts({"\xC5\xBF"}), bad}, {Args().number(5), bad},
+        {texts({}), full},      {texts({"s", "s"}), full}};
+    for (const auto& [args, version] : rows) {
         markError();
         const Answer answer = call(SKRW_Version, args);
         EXPECT_EQ(std::tie(answer.text, answer.localeType), std::tuple(version, 1));
-        const SkrError badLetter(platform::String::fromUtf8("Invalid parameter specified"),
-                                 platform::String::fromUtf8("-4"),
-                                 platform::String::fromUtf8("SKRW_Version"));
-        EXPECT_TRUE(version != bad ? marked() : lastError() == badLetter.getError().utf8());
-    };
-    // The long s (U+017F) upper-cases to S but has no Latin-1 form.
-    const std::pair<const char*, std::string> rows[] = {
-        {"", full},    {"L", full},       {"lemon", full},        {"Short", digits},
-        {"S", digits}, {"sLong", digits}, {"Please Select", bad}, {" S", bad},
-        {"1", bad},    {"\xC3\x84", bad}, {"\xC5\xBF", bad}};
-    for (const auto& [text, version] : rows) check(texts({text}), version);
-    check(texts({}), full);
-    check(texts({"s", "s"}), full);
-    check(number(5), bad);
+        EXPECT_TRUE(version != bad ? marked() : lastError() == badLetter) << version;
+    }
 }
 
 TEST_F(Functions, LastErrorAnswersTheFullTextOrTheCodeAndDebugZeroAsUtf16) {
     markError();
-    const auto check = [](const Answer& answer, const std::string& text) {
+    const std::pair<Answer, std::string> rows[] = {
+        {call(SKRW_GetLastError, texts({""})), lastError()},
+        {call(SKRW_GetLastError, texts({"tExT"})), lastError()},
+        {call(SKRW_GetLastError, texts({"1"})), lastError()},
+        {call(SKRW_GetLastError, {}), lastError()},
+        {call(SKRW_GetLastError, texts({"0"})), "-77"},
+        {call(SKRW_GetLastError, texts({" text"})), "-77"},
+        {call(SKRW_GetLastError, texts({"texts"})), "-77"},
+        {call(SKRW_Debug, count(3)), "0"}};
+    for (const auto& [answer, text] : rows) {
         EXPECT_EQ(std::tie(answer.text, answer.utf16, answer.localeType),
                   std::tuple(text, true, kOwnLocaleType));
-    };
-    for (const char* selector : {"", "tExT", "1"})
-        check(call(SKRW_GetLastError, texts({selector})), lastError());
-    for (const char* selector : {"Number", "0", " text", "texts"})
-        check(call(SKRW_GetLastError, texts({selector})), "-77");
-    check(call(SKRW_GetLastError, {}), lastError());
-    check(call(SKRW_GetLastError, number(1)), lastError());
-    check(call(SKRW_GetLastError, number(2)), "-77");
-    check(call(SKRW_Debug, {}), "0");
-    check(call(SKRW_Debug, count(3)), "0");
+    }
     EXPECT_TRUE(marked());
 }
 
@@ -97,7 +90,6 @@ class LogSwitch : public WithStorage {
     }
     void TearDown() override {
         delete std::exchange(m_pl, nullptr);
-        std::filesystem::current_path(folder_);  // the log walk enters the log's folder
         WithStorage::TearDown();
     }
     // The log's lines without their dates: the indentation tabs and the text.
@@ -108,25 +100,17 @@ class LogSwitch : public WithStorage {
         return lines;
     }
     TempDir home_;
-    const std::filesystem::path folder_ = std::filesystem::current_path();
+    CurrentFolderGuard folder_;  // the log walk enters the log's folder
 };
 
 TEST_F(LogSwitch, TheFirstOfOneOrTwoArgumentsSwitchesByItsTruthAndClearNeedsTheLog) {
     markError();
-    for (const Answer& answer : {call(SKRW_LogSet, {}), call(SKRW_LogSet, count(3))}) {
+    for (const Answer& answer : {call(SKRW_LogSet, {}), call(SKRW_LogSet, count(3))})
         EXPECT_EQ(std::tie(answer.text, answer.localeType),
                   std::tuple("!!ERROR!!", kOwnLocaleType));
-    }
     EXPECT_EQ(call(SKRW_LogClear, texts({"a"})).text, "!!ERROR!!");
     EXPECT_TRUE(lines().empty() && marked());
-    for (const auto& [text, on] : {std::pair{"9", true},
-                                   {"T", true},
-                                   {" 1", true},
-                                   {"ON", false},
-                                   {"No", false},
-                                   {"", false},
-                                   {"1", true},
-                                   {"1", true}}) {
+    for (const auto& [text, on] : {std::pair{"T", true}, {"ON", false}, {"1", true}, {"1", true}}) {
         const Answer answer = call(SKRW_LogSet, texts({text, "1"}));
         EXPECT_EQ(std::tie(answer.text, answer.localeType), std::tuple("0", 1));
         EXPECT_EQ(m_pl != nullptr, on) << text;
@@ -139,40 +123,36 @@ TEST_F(LogSwitch, VersionLogsItsAnswerAndClearLeavesOnlyItsBanner) {
     call(SKRW_LogSet, texts({"1"}));
     call(SKRW_Version, texts({"s"}));
     call(SKRW_Version, texts({"x"}));  // a bad letter answers before any other line
-    const std::vector<std::string> log = lines();
-    EXPECT_EQ(std::vector(log.begin() + 1, log.end()),
-              std::vector<std::string>({"\tFUNCTION ENTER: SKRW_Version", "\t\tReturning 1.0.0.0",
-                                        "\tFUNCTION EXIT: SKRW_Version",
-                                        "\tFUNCTION ENTER: SKRW_Version"}));
+    EXPECT_EQ(lines(), std::vector<std::string>(
+                           {"\t************* SESSION STARTED *************",
+                            "\tFUNCTION ENTER: SKRW_Version", "\t\tReturning 1.0.0.0",
+                            "\tFUNCTION EXIT: SKRW_Version", "\tFUNCTION ENTER: SKRW_Version"}));
     EXPECT_EQ(call(SKRW_LogClear, {}).text, "0");
     EXPECT_EQ(lines().size(), 1u);
 }
 
-TEST_F(Functions, EveryFunctionAnswersTheHostFailuresCodeAndSetsNoResult) {
-    for (const auto& [operation, code] :
-         {std::pair{HostOperation::TextConstructor, 1}, {HostOperation::DataSetAsText, 2}}) {
-        for (const ScriptFunctionEntry& entry : ScriptFunctionTable()) {
+TEST_F(Functions, AHostFailureAnswersItsCodeSetsNoResultAndKeepsTheRecord) {
+    using enum HostOp;
+    // Every registered function, its frame failing first (1) or its answer (2).
+    for (const ScriptFunctionEntry& entry : ScriptFunctionTable()) {
+        for (const auto& [operation, code] : {std::pair{NewText, 1}, {SetResult, 2}}) {
             failHostOperation(operation, code);
             const Answer answer = call(entry.callback, count(entry.least));
             EXPECT_TRUE(answer.hostError == code && !answer.set) << entry.name << " " << code;
         }
     }
-}
-
-TEST_F(Functions, AHostFailureBeforeTheOperationAnswersItsCodeAndKeepsTheRecord) {
-    using enum HostOperation;
     const struct {
-        HostOperation operation;
+        HostOp operation;
         int code, skip;
         ExtPluginType function;
-        skrw::hostsim::Arguments args;
-    } rows[] = {{DataSetAsText, 2, 0, &SKRW_DeleteObject, {}},
-                {DataSetAsText, 2, 0, &SKRW_LogSet, {}},
-                {DataSetAsText, 2, 0, &SKRW_LogClear, {}},
-                {TextConstructor, 1, 0, &SKRW_LogSet, texts({"1"})},
-                {LocaleConstructor, 1, 0, &SKRW_Version, {}},
-                {TextConstructor, 1, 0, &SKRW_Version, texts({"x"})},
-                {DataVectAtAsText, 2, 1, &SKRW_GetBucket, texts({"b", "prefix"})}};
+        Args args;
+    } rows[] = {{SetResult, 2, 0, &SKRW_DeleteObject, {}},
+                {SetResult, 2, 0, &SKRW_LogSet, {}},
+                {SetResult, 2, 0, &SKRW_LogClear, {}},
+                {NewText, 1, 0, &SKRW_LogSet, texts({"1"})},
+                {NewLocale, 1, 0, &SKRW_Version, {}},
+                {NewText, 1, 0, &SKRW_Version, texts({"x"})},
+                {ArgText, 2, 1, &SKRW_GetBucket, texts({"b", "prefix"})}};
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         markError();
         failHostOperation(rows[i].operation, rows[i].code, rows[i].skip);
