@@ -1,28 +1,24 @@
 #include "HostFailures.h"
 
-#include <array>
-#include <utility>
+#include <map>
 
 #include "fmx/FMWrapperApi.h"
 
 namespace skrw::test {
 namespace {
-std::array<std::pair<std::int32_t, int>, 7> armings;  // code, the call that fails (0: none)
-std::int32_t assignedEncoding = -1;
+std::map<HostOp, std::pair<std::int32_t, int>> armings;  // code, the call that fails (0: none)
 }  // namespace
+std::int32_t lastAssignedEncoding = -1;
 
 void failHostOperation(HostOp operation, std::int32_t code, int skip) {
-    armings.at(static_cast<std::size_t>(operation)) = {code, skip + 1};
+    armings[operation] = {code, skip + 1};
 }
 void stopHostFailures() {
-    armings = {};
-}
-std::int32_t lastAssignedEncoding() {
-    return assignedEncoding;
+    armings.clear();
 }
 
 bool injected(HostOp operation, FM_ErrorSlot* err) {
-    auto& [code, countdown] = armings.at(static_cast<std::size_t>(operation));
+    auto& [code, countdown] = armings[operation];
     if (countdown == 0 || --countdown > 0) return false;
     err->code = code;
     return true;
@@ -42,8 +38,6 @@ using std::int16_t, std::int32_t, std::uint32_t;
 
 extern "C" {
 SKRW_WRAP(fmx::Text*, FM_Text_Constructor1, NewText, nullptr, (FM_ErrorSlot * err), err)
-SKRW_WRAP(fmx::Locale*, FM_Locale_Constructor1, NewLocale, nullptr,
-          (int32_t type, FM_ErrorSlot* err), type, err)
 SKRW_WRAP(Text, FM_DataVect_AtAsText, ArgText, nullptr,
           (const fmx::DataVect* vect, uint32_t index, FM_ErrorSlot* err), vect, index, err)
 SKRW_WRAP(void, FM_Data_SetAsText, SetResult, ,
@@ -63,7 +57,7 @@ SKRW_WRAP(int16_t, FM_ExprEnv_UnRegisterExternalFunction, DropFunction, 0,
 void __real_FM_Text_Assign(fmx::Text* text, const char* bytes, int32_t encoding, FM_ErrorSlot*);
 void __wrap_FM_Text_Assign(fmx::Text* text, const char* bytes, int32_t encoding,
                            FM_ErrorSlot* err) {
-    skrw::test::assignedEncoding = encoding;
+    skrw::test::lastAssignedEncoding = encoding;
     __real_FM_Text_Assign(text, bytes, encoding, err);
 }
 }  // extern "C"
