@@ -31,7 +31,7 @@ TEST(PluginHost, EvaluatesCalculationsAndReportsWhatCouldNotBeMade) {
          R"("min": 0, "max": 20, "flags": 65281})" "\n55\n", "", ""},
         {{"--step", echo, R"(Echo_Utf16("a"; 2))", "Echo_Number(1)"}, 1, "a|2\n",
          "Echo_Number: no script step is registered", ""},
-        {{"--interface-version", "49", echo, "Echo_Version"}, 3, "", "refused start-up", ""},
+        {{"--interface-version", "-1", echo, "Echo_Version"}, 3, "", "refused start-up", ""},
         {{echo}, 1, "1|2\n57\nfailed\n",
          "Echo_Utf16: syntax error at position 12: unterminated text (no closing double quote)\n"
          "pluginhost: Unknown_Fn: no function is registered under this name\n"
