@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <sstream>
-
 #include "TestEnv.h"
 #include "TestServer.h"
 #include "log/LogFile.h"
@@ -23,10 +21,6 @@ Lines logged(const std::string& path) {
     std::istringstream in(readFile(path));
     for (std::string line; std::getline(in, line);) out.push_back(line.substr(17));
     return out;
-}
-
-long openFiles() {
-    return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
 }
 
 class LogTest : public ::testing::Test {
@@ -73,16 +67,13 @@ TEST_F(LogTest, WalkMakesEachFolderWithAllPermissionBitsAndEndsInTheLogFolder) {
 }
 
 TEST_F(LogTest, LinesTakeTheDepthOfTheirFunctionAndNoHandleStaysOpenBetweenThem) {
-    const auto before = openFiles();
+    const auto open = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); };
+    const auto before = open();
     PluginLogger logger("LOGS", logIn("logs"));
-    logger.EnteringFunction("A");
-    logger.WriteParameter("name", "value");
-    logger.ExitingFunction("A");
-    logger.ExitingFunction("X");
-    logger.EnteringFunction("P");
-    logger.EnteringFunction("Q");
-    logger.WriteLine("at 1");
-    EXPECT_EQ(openFiles(), before);
+    logger.EnteringFunction("A"), logger.WriteParameter("name", "value");
+    logger.ExitingFunction("A"), logger.ExitingFunction("X");
+    logger.EnteringFunction("P"), logger.EnteringFunction("Q"), logger.WriteLine("at 1");
+    EXPECT_EQ(open(), before);
     EXPECT_EQ(
         logged(logIn("logs")),
         (Lines{kStarted, "\tFUNCTION ENTER: A", "\tPARAM: name VAL: value", "\tFUNCTION EXIT: A",
@@ -96,8 +87,7 @@ TEST_F(LogTest, ARelativePathIsWalkedFromTheRootAndItsLinesOpenedFromTheFolderRe
     const std::string relative = logIn("logs").substr(1);
     fs::create_directories(at("logs/") + fs::path(relative).parent_path().string());
     fs::current_path(home_.path());
-    { PluginLogger first("LOGS", relative); }
-    { PluginLogger second("LOGS", relative); }
+    for (int i = 0; i < 2; ++i) PluginLogger("LOGS", relative);  // two sessions
     EXPECT_TRUE(fs::exists(logIn("logs")) && fs::is_empty(logIn("logs")));
     EXPECT_EQ(logged(at("logs/") + relative), (Lines{kStarted, kEnded, kStarted, kEnded}));
 }
@@ -121,12 +111,10 @@ TEST_F(LogTest, AnOffLogWritesNothingAndWhereTheWalkStopsNoFileIsMade) {
     PluginLogger logger("LOGS", "");  // no default location: off
     EXPECT_FALSE(logger.OpenLogFile());
     EXPECT_EQ(logger.SetLogPath(logIn("Desktop/sub")), 0);
-    logger.EnteringFunction("F");
-    logger.ClearLog();
+    logger.EnteringFunction("F"), logger.ClearLog();
     EXPECT_FALSE(logger.OpenLogFile());
     EXPECT_EQ(fs::current_path(), temp_.path());
-    logger.SetLogPath(logIn("on"));
-    logger.WriteLine("on");
+    logger.SetLogPath(logIn("on")), logger.WriteLine("on");
     EXPECT_EQ(logged(logIn("on")), Lines{"\t\ton"});
     logger.ClearLog();
     EXPECT_EQ(logged(logIn("on")), Lines{"\t\t************* CONTENT CLEARED *************"});
