@@ -1,7 +1,5 @@
 // The verifying front answers a request signed as S3 wants it and refuses, before the store sees
-// it, what S3 refuses: a wrong signature or access key, host or an x-amz-* header left unsigned, a
-// signing time far from now, a body that does not match its signed hash. The requests are signed
-// here, independently of the product's signer.
+// it, what S3 refuses. The requests are signed here, independently of the product's signer.
 #include <curl/curl.h>
 #include <gtest/gtest.h>
 #include <openssl/hmac.h>
@@ -19,12 +17,10 @@
 namespace skrw::test {
 namespace {
 
-using namespace std::chrono_literals;
-
 std::string hex(const std::string& bytes) {
-    static const char digits[] = "0123456789abcdef";
     std::string out;
-    for (const unsigned char c : bytes) out += {digits[c >> 4], digits[c & 15]};
+    for (const unsigned char c : bytes)
+        out += {"0123456789abcdef"[c >> 4], "0123456789abcdef"[c & 15]};
     return out;
 }
 
@@ -42,30 +38,13 @@ std::string hmac(const std::string& key, const std::string& data) {
     return std::string(reinterpret_cast<char*>(out), size);
 }
 
-std::string amzDate(std::chrono::system_clock::time_point time) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
-    std::tm utc{};
-    gmtime_r(&seconds, &utc);
-    char text[20];
-    std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &utc);
-    return text;
-}
-
 struct Call {
-    std::string method = "PUT";
-    std::string key{};
-    std::string body{};
-    std::string payloadHash{};                   // "" for the body's own
-    std::map<std::string, std::string> extra{};  // further headers, lower-case names
-    std::set<std::string> leftOut{};             // headers sent but not signed
-    std::string accessKey = kAccessKey;
-    std::string secret = kSecretKey;
-    std::chrono::hours skew{0};  // added to the signing time
-};
-
-struct Answer {
-    long status = 0;
-    std::string body;
+    std::string method = "PUT", key{}, payloadHash{};  // "" for the body's own hash
+    std::map<std::string, std::string> extra{};        // further headers, lower-case names
+    std::set<std::string> leftOut{};                   // headers sent but not signed
+    std::string accessKey = kAccessKey, secret = kSecretKey;
+    std::chrono::hours skew{0};           // added to the signing time
+    const char* authorization = nullptr;  // sent instead of the signed one ("": none)
 };
 
 size_t collect(char* data, size_t size, size_t count, void* body) {
@@ -73,16 +52,20 @@ size_t collect(char* data, size_t size, size_t count, void* body) {
     return size * count;
 }
 
-// Sends `call` to /<bucket>/<key>, signed with SigV4 over every header but those left out.
-Answer send(const std::string& bucket, const Call& call) {
-    const std::string endpoint = serverEndpoint();
+// Sends `call` to /<bucket>/<key> with the body "the body", signed with SigV4 over every header
+// but those left out; returns the status and body of the answer.
+std::pair<long, std::string> send(const std::string& bucket, const Call& call) {
+    const std::string endpoint = serverEndpoint(),
+                      body = call.method == "PUT" && !call.key.empty() ? "the body" : "";
     const std::string path = "/" + bucket + (call.key.empty() ? "" : "/" + call.key);
-    const std::string date = amzDate(std::chrono::system_clock::now() + call.skew);
+    const std::time_t now =
+        std::chrono::system_clock::to_time_t(std::chrono::system_clock::now() + call.skew);
+    char date[20];
+    std::strftime(date, sizeof date, "%Y%m%dT%H%M%SZ", std::gmtime(&now));
     auto headers = call.extra;
     headers["host"] = endpoint.substr(endpoint.find("//") + 2);
     headers["x-amz-date"] = date;
-    headers["x-amz-content-sha256"] =
-        call.payloadHash.empty() ? sha256Hex(call.body) : call.payloadHash;
+    headers["x-amz-content-sha256"] = call.payloadHash.empty() ? sha256Hex(body) : call.payloadHash;
     std::string canonical = call.method + "\n" + path + "\n\n", signedNames;
     for (const auto& [name, value] : headers) {
         if (call.leftOut.count(name) != 0) continue;
@@ -90,81 +73,68 @@ Answer send(const std::string& bucket, const Call& call) {
         signedNames += (signedNames.empty() ? "" : ";") + name;
     }
     canonical += "\n" + signedNames + "\n" + headers["x-amz-content-sha256"];
-    const std::string scope = date.substr(0, 8) + "/us-east-1/s3/aws4_request";
+    const std::string scope = std::string(date, 8) + "/us-east-1/s3/aws4_request";
     std::string key = "AWS4" + call.secret;
-    for (const std::string& part : {date.substr(0, 8), std::string("us-east-1"), std::string("s3"),
-                                    std::string("aws4_request")}) {
-        key = hmac(key, part);
-    }
+    for (const char* part : {"", "us-east-1", "s3", "aws4_request"})
+        key = hmac(key, *part ? part : std::string(date, 8));
     const std::string toSign =
-        "AWS4-HMAC-SHA256\n" + date + "\n" + scope + "\n" + sha256Hex(canonical);
-    headers["authorization"] = "AWS4-HMAC-SHA256 Credential=" + call.accessKey + "/" + scope +
-                               ",SignedHeaders=" + signedNames +
-                               ",Signature=" + hex(hmac(key, toSign));
-
+        "AWS4-HMAC-SHA256\n" + std::string(date) + "\n" + scope + "\n" + sha256Hex(canonical);
+    headers["authorization"] = call.authorization
+                                   ? call.authorization
+                                   : "AWS4-HMAC-SHA256 Credential=" + call.accessKey + "/" + scope +
+                                         ",SignedHeaders=" + signedNames +
+                                         ",Signature=" + hex(hmac(key, toSign));
     std::unique_ptr<curl_slist, void (*)(curl_slist*)> list(nullptr, curl_slist_free_all);
     for (const auto& [name, value] : headers) {
-        list.reset(curl_slist_append(list.release(), (name + ": " + value).c_str()));
+        if (!value.empty())
+            list.reset(curl_slist_append(list.release(), (name + ": " + value).c_str()));
     }
     std::unique_ptr<CURL, void (*)(CURL*)> curl(curl_easy_init(), curl_easy_cleanup);
-    const std::string url = endpoint + path;
-    Answer answer;
-    curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
+    std::pair<long, std::string> answer;
+    curl_easy_setopt(curl.get(), CURLOPT_URL, (endpoint + path).c_str());
     curl_easy_setopt(curl.get(), CURLOPT_CUSTOMREQUEST, call.method.c_str());
     curl_easy_setopt(curl.get(), CURLOPT_HTTPHEADER, list.get());
-    if (call.method == "PUT") {
-        curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDS, call.body.c_str());
-        curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDSIZE, static_cast<long>(call.body.size()));
-    }
+    if (!body.empty()) curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDS, body.c_str());
     curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, collect);
-    curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &answer.body);
-    EXPECT_EQ(curl_easy_perform(curl.get()), CURLE_OK) << url;
-    curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &answer.status);
+    curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &answer.second);
+    EXPECT_EQ(curl_easy_perform(curl.get()), CURLE_OK) << path;
+    curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &answer.first);
     return answer;
 }
 
 TEST(S3ServerTest, AnswersWhatS3AnswersAndRefusesWhatS3Refuses) {
-    struct Row {
+    const std::map<std::string, std::string> note{{"x-amz-meta-note", "n"}};
+    const struct {
         const char* what;
-        Call call;
         long status;
         std::string code;
-    };
-    const Row rows[] = {
-        {"signed as S3 wants", {.extra = {{"x-amz-meta-note", "n"}}}, 200, ""},
-        {"wrong secret", {.secret = "not-the-secret"}, 403, "SignatureDoesNotMatch"},
-        {"unknown access key", {.accessKey = "SOMEONE"}, 403, "InvalidAccessKeyId"},
-        {"x-amz-meta-note unsigned",
-         {.extra = {{"x-amz-meta-note", "n"}}, .leftOut = {"x-amz-meta-note"}},
-         403,
-         "AccessDenied"},
-        {"x-amz-content-sha256 unsigned",
-         {.leftOut = {"x-amz-content-sha256"}},
-         403,
-         "AccessDenied"},
-        {"x-amz-date unsigned", {.leftOut = {"x-amz-date"}}, 403, "AccessDenied"},
-        {"host unsigned", {.leftOut = {"host"}}, 403, "AccessDenied"},
-        {"signed 14 h ahead", {.skew = 14h}, 403, "RequestTimeTooSkewed"},
-        {"body not the one hashed",
-         {.payloadHash = sha256Hex("another body")},
-         400,
-         "XAmzContentSHA256Mismatch"},
+        Call call;
+    } rows[] = {
+        {"signed as S3 wants", 200, "", {.extra = note}},
+        {"wrong secret", 403, "SignatureDoesNotMatch", {.secret = "not-the-secret"}},
+        {"unknown access key", 403, "InvalidAccessKeyId", {.accessKey = "SOMEONE"}},
+        {"meta unsigned", 403, "AccessDenied", {.extra = note, .leftOut = {"x-amz-meta-note"}}},
+        {"sha256 unsigned", 403, "AccessDenied", {.leftOut = {"x-amz-content-sha256"}}},
+        {"x-amz-date unsigned", 403, "AccessDenied", {.leftOut = {"x-amz-date"}}},
+        {"host unsigned", 403, "AccessDenied", {.leftOut = {"host"}}},
+        {"signed 14 h ahead", 403, "RequestTimeTooSkewed", {.skew = std::chrono::hours(14)}},
+        {"wrong body hash", 400, "XAmzContentSHA256Mismatch", {.payloadHash = sha256Hex("")}},
+        {"no authorization", 403, "AccessDenied", {.authorization = ""}},
+        {"malformed authorization", 400, "AuthorizationHeaderMalformed", {.authorization = "x"}},
+        {"NUL in the key", 400, "InvalidArgument", {.key = "nul%00"}},
     };
     const std::string bucket = uniqueName("front");
-    ASSERT_EQ(send(bucket, {}).status, 200);  // creates the bucket
+    ASSERT_EQ(send(bucket, {}).first, 200);  // creates the bucket
     int n = 0;
-    for (Row row : rows) {
+    for (auto row : rows) {
         SCOPED_TRACE(row.what);
-        row.call.key = "object-" + std::to_string(++n);
-        row.call.body = "the body";
-        const Answer answer = send(bucket, row.call);
-        EXPECT_EQ(answer.status, row.status) << answer.body;
-        const size_t at = answer.body.find("<Code>");
-        const size_t code = at == std::string::npos ? answer.body.size() : at + 6;
-        EXPECT_EQ(answer.body.substr(code, answer.body.find('<', code) - code), row.code);
-        const Answer stored = send(bucket, {.method = "GET", .key = row.call.key});
-        EXPECT_EQ(stored.status, row.status == 200 ? 200 : 404);
-        EXPECT_EQ(stored.body.find("the body"), row.status == 200 ? 0 : std::string::npos);
+        if (row.call.key.empty()) row.call.key = "object-" + std::to_string(++n);
+        const auto [status, body] = send(bucket, row.call);
+        EXPECT_EQ(status, row.status) << body;
+        const size_t at = body.find("<Code>"), end = body.find("</Code>");
+        EXPECT_EQ(at == std::string::npos ? "" : body.substr(at + 6, end - at - 6), row.code);
+        const auto stored = send(bucket, {.method = "GET", .key = row.call.key}).second;
+        EXPECT_EQ(stored == "the body", row.status == 200) << stored;
     }
 }
 
