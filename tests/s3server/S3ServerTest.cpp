@@ -103,7 +103,7 @@ std::pair<long, std::string> send(const std::string& bucket, const Call& call) {
 }
 
 TEST(S3ServerTest, AnswersWhatS3AnswersAndRefusesWhatS3Refuses) {
-    const std::map<std::string, std::string> note{{"x-amz-meta-note", "n"}};
+    const std::map<std::string, std::string> note{{"x-amz-meta-note", "n\xC3\xA9"}};
     const struct {
         const char* what;
         long status;
@@ -136,6 +136,7 @@ TEST(S3ServerTest, AnswersWhatS3AnswersAndRefusesWhatS3Refuses) {
         const auto stored = send(bucket, {.method = "GET", .key = row.call.key}).second;
         EXPECT_EQ(stored == "the body", row.status == 200) << stored;
     }
+    EXPECT_EQ(requestsFor(bucket).at(1).headers.at("x-amz-meta-note"), "n\xC3\xA9");  // UTF-8
 }
 
 }  // namespace
