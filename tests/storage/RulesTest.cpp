@@ -36,8 +36,7 @@ TEST(SkrError, ThreeLinesAndThePlatformForms) {
     EXPECT_EQ(record.getError().utf8(), SkrError().getError().utf8());
 }
 
-// Where a download is written (work path, folder, file name) and where an upload looks (the path,
-// then its volume form). The tests in a root of their own show the volume forms at work.
+// Where a download is written (work path, folder, file name) and where an upload looks.
 TEST(LocalPaths, WhereADownloadIsWrittenAndWhereAnUploadIsLookedFor) {
     ScopedEnv home("HOME", "/Users/u");
     const std::pair<const char*, const char*> rows[] = {
@@ -108,8 +107,7 @@ TEST(ListingProperties, TextsOfAnObject) {
     }
 }
 
-// Each body through a stream of its own over the temporary file (each starts it afresh), then the
-// commit, the way a download writes: the target changes only at the commit.
+// Each body through a stream of its own (each starts afresh), then the commit, as a download.
 bool replace(const std::string& target, std::initializer_list<std::string> bodies,
              platform::Error& error) {
     ReplacementFile file;
@@ -123,8 +121,7 @@ bool replace(const std::string& target, std::initializer_list<std::string> bodie
     return file.commit(error);
 }
 
-// The target gets the last body whole; a failed write (a file size limit makes it fail with
-// EFBIG, as a full disk would) leaves the old file and no temporary file.
+// A failed write (a size limit gives EFBIG, as a full disk) leaves the old file, no temporary one.
 TEST(FileReplacement, OnlyTheCommitReplacesAndAFailedWriteLeavesTheOldFile) {
     TempDir temp;
     const std::string target = temp.volumesPath() + "/kept.txt";

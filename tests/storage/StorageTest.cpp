@@ -1,7 +1,5 @@
-// Every storage operation against the local S3 server: what it records when it refuses, what
-// reaches the service and what becomes of local files. Downloads always go below a temporary
-// ".../Volumes/" folder; the "/Volumes" forms of paths are tested in a root of their own
-// (VolumesRoot, run by own_root.sh), so that the machine's /Volumes is never made.
+// Every storage operation against the local S3 server. Downloads go below a temporary
+// ".../Volumes/" folder; the "/Volumes" forms are tested in a root of their own (own_root.sh).
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -45,8 +43,7 @@ const std::string kNoFolder =
     "again.|-400|GetObject";
 const std::string kNoContents = "No folder contents to access|-4|getPropertyforFolder";
 
-// A storage object whose credentials were accepted, a bucket and a current temporary folder of
-// the test's own.
+// Signed in, with a bucket and a current temporary folder of the test's own.
 class Storage : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { useServerEndpoint(); }
@@ -74,8 +71,7 @@ class Storage : public ::testing::Test {
         EXPECT_TRUE(call("GetFolder", {S(bucket)}));
         return property("keys");
     }
-    // The operation whose refusals carry `source` (or a property read), given these arguments;
-    // true on success.
+    // The operation whose refusals carry `source` (or a property read); true on success.
     bool call(const std::string& source, std::vector<platform::String> a) {
         a.resize(4);
         if (source == "CreateFolder") return funcs.createBucket(a[0]);
@@ -134,8 +130,7 @@ struct SignedOut : Storage {
     void SetUp() override {}
 };
 
-// The service first, then the credentials, then missing arguments in the order each operation
-// checks them, all before any request.
+// The service, then the credentials, then each missing argument in order, before any request.
 TEST_F(SignedOut, RefusalsComeInTheirOrderBeforeAnyRequest) {
     const std::string unsent = uniqueName("unsent"), module = "Invalid module specified.|-1000|",
                       service = "Service cannot be empty or null.|-4|useCredentials",
@@ -153,8 +148,7 @@ TEST_F(SignedOut, RefusalsComeInTheirOrderBeforeAnyRequest) {
     for (const char* name : {"s3", "S3", "aws", "AwS"}) expectOutcome(signIn(S(name)), "");
     for (const auto& [source, signedOut, signedOutSource, order] : kOperations) {
         for (std::size_t step = 0; order[step] != '\0'; step += 2) {
-            // The arguments checked before given; this one and every later one missing (null or
-            // empty in turn).
+            // Those checked before given; this one and the later ones null or empty in turn.
             std::vector<platform::String> a(4, step % 4 ? kNull : S(""));
             for (std::size_t given = 0; given < step; given += 2) a[order[given] - '0'] = S(unsent);
             expectOutcome(call(source, a), kRefusals.at(order[step + 1]) + source);
@@ -163,9 +157,8 @@ TEST_F(SignedOut, RefusalsComeInTheirOrderBeforeAnyRequest) {
     EXPECT_TRUE(requestsFor(unsent).empty());
 }
 
-// The service's own message for what the service refuses. The last listing outlives every refusal
-// and the deletion of its bucket; a listing that matches nothing empties it. The list of all
-// buckets has one line feed after each name.
+// The last listing outlives every refusal and its bucket; the list of all buckets has one line
+// feed after each name.
 using Refusals = Storage;
 TEST_F(Refusals, ServiceRefusalsCarryTheServiceMessageAndKeepTheLastListing) {
     putObject("keep.txt", "x");
@@ -200,9 +193,8 @@ TEST_F(Refusals, ServiceRefusalsCarryTheServiceMessageAndKeepTheLastListing) {
 
 using Objects = Storage;
 
-// Relative paths are taken from the current folder; "~" is not expanded; a link is sent as the
-// file it names, and the flag removes the link only. A file is removed only when the service took
-// it and the path still names it, unchanged.
+// "~" is not expanded; a link is sent as the file it names, and the flag removes the link only;
+// a file is removed only when the service took it and the path still names it, unchanged.
 TEST_F(Objects, UploadSendsTheFileItFindsAndRemovesItOnlyWhenAskedAndUnchanged) {
     ScopedEnv home("HOME", temp.path() + "/home");
     ASSERT_EQ(::mkdir("home", 0755) + ::mkdir("dir", 0755) + ::symlink("named", "link"), 0);
@@ -211,19 +203,14 @@ TEST_F(Objects, UploadSendsTheFileItFindsAndRemovesItOnlyWhenAskedAndUnchanged) 
     const std::set<std::string> changes = {"replace", "append", "folder", "delete"};
     const std::string noFile = "No file exists at this location.|-4|PostObject",
                       changed = "The file changed during the upload and was not removed.|" +
-                                std::to_string(ESTALE) + "|ERROR";
+                                std::to_string(ESTALE) + "|ERROR",
+                      deleted = std::strerror(ENOENT) + ("|" + std::to_string(ENOENT)) + "|ERROR",
+                      refused = "The specified bucket does not exist|-400|PostObject";
     // Each path (its last part the key) and the record its upload leaves.
     const std::pair<std::string, std::string> rows[] = {
-        {"kept", ""},
-        {temp.path() + "/gone", ""},
-        {"link", ""},
-        {"~/q1.csv", noFile},
-        {"dir", noFile},
-        {"replace", changed},
-        {"append", changed},
-        {"folder", changed},
-        {"delete", std::strerror(ENOENT) + ("|" + std::to_string(ENOENT)) + "|ERROR"},
-        {"refused", "The specified bucket does not exist|-400|PostObject"}};
+        {"kept", ""},        {temp.path() + "/gone", ""}, {"link", ""},        {"~/q1.csv", noFile},
+        {"dir", noFile},     {"replace", changed},        {"append", changed}, {"folder", changed},
+        {"delete", deleted}, {"refused", refused}};
     for (const auto& [path, record] : rows) {
         const std::string key = path.substr(path.rfind('/') + 1);
         if (kind(path) == fs::file_type::not_found) writeFile(path, "content");
@@ -239,9 +226,8 @@ TEST_F(Objects, UploadSendsTheFileItFindsAndRemovesItOnlyWhenAskedAndUnchanged) 
     EXPECT_EQ(keys(), "append\ndelete\nfolder\ngone\nkept\nlink\nreplace\n");
 }
 
-// A FIFO, a link to a null device node of the test's own (never a device of the machine) and a
-// path holding NUL (the file calls would stop there: a shorter path) are neither sent nor replaced
-// nor removed, and cost no request.
+// A FIFO, a link to a null device node of the test's own (never the machine's) and a path
+// holding NUL are neither sent, replaced nor removed, and cost no request.
 TEST_F(Objects, NothingButARegularFileIsSentOrReplaced) {
     putObject("q1.csv", "a,b");
     const auto sent = requestsFor(bucket).size();
@@ -249,7 +235,6 @@ TEST_F(Objects, NothingButARegularFileIsSentOrReplaced) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     writeFile(cut, "kept");
     std::vector<std::pair<std::string, std::string>> nodes = {
-        // path, message
         {fifo, "open \"" + fifo + "\": Not a regular file"},
         {cut + std::string("\0tail", 5), "open \"" + cut + "\xEF\xBF\xBDtail\": Invalid argument"}};
     if (::mknod((null + ".node").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
@@ -267,10 +252,8 @@ TEST_F(Objects, NothingButARegularFileIsSentOrReplaced) {
     EXPECT_EQ(requestsFor(bucket).size(), sent);
 }
 
-// A download makes its folder and makes it the current folder; a new file gets the permissions of
-// a new file, an existing one is replaced whole and keeps its own, a link replaces the file it
-// names. A refused download touches nothing local. Keys travel as they are, and the copy source
-// is encoded once, by the S3 layer.
+// A new file gets the permissions of a new file, an existing one keeps its own; a link replaces
+// the file it names. Keys travel as they are; the copy source is encoded once, by the S3 layer.
 TEST_F(Objects, DownloadWritesIntoTheFolderItMakesCurrentOrTouchesNothing) {
     const std::string home = volumes + "/home/user", body = "a,b\n1,2\n",
                       key = "\xC3\xBC/a b+c%d.txt", copy = "c/" + key;
@@ -319,16 +302,12 @@ TEST_F(Objects, DownloadWritesIntoTheFolderItMakesCurrentOrTouchesNothing) {
     EXPECT_EQ(kind(volumes + "/link.csv"), fs::file_type::symlink);
     EXPECT_EQ(int(fs::status(volumes + "/old.csv").permissions()), 0604);
     EXPECT_EQ(int(fs::status(volumes + "/made.csv").permissions()), 0644);
-    for (const std::string& name : {key, copy}) {
-        expectOutcome(funcs.deleteObject(S(bucket), S(name)), "");
-    }
+    for (const auto& name : {key, copy}) expectOutcome(funcs.deleteObject(S(bucket), S(name)), "");
     EXPECT_EQ(keys(), "empty\n");
 }
 
-// The region of the parameters signs later bucket operations, exactly as written, and outlives a
-// refused probe; neither a probe nor the list of all buckets is signed for it. The service refuses
-// "us-east-1" as a location constraint: a bucket there is created with an empty body, whatever
-// text named the region.
+// The region signs later bucket operations as written and outlives a refused probe; neither a
+// probe nor the list of all buckets is signed for it. A us-east-1 bucket has an empty body.
 using Buckets = Storage;
 TEST_F(Buckets, RegionSignsLaterBucketOperationsAndOnlyAKnownOneOtherThanUsEast1IsAConstraint) {
     const std::string own = "EU-West-" + uniqueName("r");  // only this test signs with it
@@ -361,10 +340,8 @@ TEST_F(Buckets, RegionSignsLaterBucketOperationsAndOnlyAKnownOneOtherThanUsEast1
     }
 }
 
-// Only a given prefix and delimiter are sent, and a given token even when empty; no owner is
-// asked for. The leading number of a maximum-keys text is sent as its low 32 bits (the service
-// decides on 0 and negative numbers). The listing answers its objects by index, and pages with the
-// next continuation token, which outlives a failure.
+// Only a given prefix and delimiter are sent, a given token even when empty, no owner asked for,
+// and the low 32 bits of a maximum-keys text's number; the next token outlives a failure.
 TEST_F(Buckets, ListingSendsWhatWasGivenAndAnswersItsObjectsByIndexAndPages) {
     for (const char* key : {"README", "a/b/2.txt", "a/1.txt"}) putObject(key, key);
     expectOutcome(funcs.getBucket(S(bucket), S(""), S(""), kNull, kNull), "");
@@ -407,8 +384,8 @@ struct VolumesRoot : Storage {
     }
 };
 
-// The path as given names nothing: the upload sends its volume form and removes that file. A
-// download goes below /Volumes, never into /Volumes itself.
+// The upload sends, and removes, the volume form of a path that names nothing; a download goes
+// below /Volumes, never into it.
 TEST_F(VolumesRoot, PathsFallBackToTheirVolumeFormButNeverIntoVolumesItself) {
     for (const std::string& given : {"/" + bucket + "/kept", bucket + "/rel-kept",
                                      "/" + bucket + "/gone", bucket + "/rel-gone"}) {
