@@ -1,16 +1,27 @@
 // The pure rules of storage: the record's text, local paths, the region of the parameters and of
-// new buckets, and the texts a listed object answers.
-#include "StorageTestFixture.h"
+// new buckets, the texts a listed object answers, and how a downloaded body replaces a file.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+
+#include "TestEnv.h"
+#include "TestServer.h"
+#include "storage/FileReplacement.h"
 #include "storage/ListingProperties.h"
 #include "storage/LocalPaths.h"
 #include "storage/Region.h"
+#include "storage/SKFuncs.h"
 
-namespace storage_test {
 namespace {
 
 using namespace skrw::storage;
+using namespace skrw::test;
 using Aws::S3::Model::BucketLocationConstraint;
 using Class = Aws::S3::Model::ObjectStorageClass;
+
+using Aws::S3::Model::ObjectStorageClassMapper::GetNameForObjectStorageClass;
+const auto S = [](std::string_view text) { return platform::String::fromUtf8(text); };
 
 TEST(SkrError, ThreeLinesAndThePlatformForms) {
     SkrError record;
@@ -25,8 +36,7 @@ TEST(SkrError, ThreeLinesAndThePlatformForms) {
     EXPECT_EQ(record.getError().utf8(), SkrError().getError().utf8());
 }
 
-// Where a download is written (work path, folder, file name) and where an upload looks (the path,
-// then its volume form). The tests in a root of their own show the volume forms at work.
+// Where a download is written (work path, folder, file name) and where an upload looks.
 TEST(LocalPaths, WhereADownloadIsWrittenAndWhereAnUploadIsLookedFor) {
     ScopedEnv home("HOME", "/Users/u");
     const std::pair<const char*, const char*> rows[] = {
@@ -53,7 +63,7 @@ TEST(Region, FirstPairNamedRegionGivesItsValueAndOnlyAKnownNameAConstraint) {
         regions += regionFromParameters(S(parameters)).utf8() + "|";
     }
     EXPECT_EQ(regions, "us-west-2|EU-1| eu |||||");
-    EXPECT_FALSE(regionFromParameters(kNull).isNull());
+    EXPECT_FALSE(regionFromParameters(platform::String()).isNull());
     using Aws::S3::Model::BucketLocationConstraintMapper::GetNameForBucketLocationConstraint;
     for (int c = int(BucketLocationConstraint::eu_west_1);
          c <= int(BucketLocationConstraint::cn_northwest_1); ++c) {
@@ -67,13 +77,13 @@ TEST(Region, FirstPairNamedRegionGivesItsValueAndOnlyAKnownNameAConstraint) {
 
 TEST(ListingProperties, TextsOfAnObject) {
     Aws::S3::Model::Object object;
+    Aws::S3::Model::Owner owner;
+    owner.SetDisplayName("owner-name");
+    owner.SetID("owner-id");
     object.SetKey("d/\xC3\xA9.txt");
     object.SetETag("\"abc\"");
     object.SetSize(5000000000LL);
     object.SetStorageClass(Class::GLACIER);
-    Aws::S3::Model::Owner owner;
-    owner.SetDisplayName("owner-name");
-    owner.SetID("owner-id");
     object.SetOwner(owner);
     object.SetLastModified(Aws::Utils::DateTime(int64_t{1700000000000}));  // 2023-11-14T22:13:20Z
     ScopedEnv zone("TZ", "IST-5:30");
@@ -91,12 +101,46 @@ TEST(ListingProperties, TextsOfAnObject) {
     }
     // The five classes the service names; every other class (up to DEEP_ARCHIVE), "NOT SET".
     for (int c = int(Class::NOT_SET); c <= int(Class::DEEP_ARCHIVE); ++c) {
-        const std::string name =
-            Aws::S3::Model::ObjectStorageClassMapper::GetNameForObjectStorageClass(Class(c));
         const bool named = c >= int(Class::STANDARD) && c <= int(Class::ONEZONE_IA);
-        EXPECT_EQ(storageClassText(Class(c)).utf8(), named ? name : "NOT SET") << name;
+        EXPECT_EQ(storageClassText(Class(c)).utf8(),
+                  named ? GetNameForObjectStorageClass(Class(c)) : "NOT SET");
     }
 }
 
+// Each body through a stream of its own (each starts afresh), then the commit, as a download.
+bool replace(const std::string& target, std::initializer_list<std::string> bodies,
+             platform::Error& error) {
+    ReplacementFile file;
+    if (!file.open(target, error)) return false;
+    for (const std::string& body : bodies) {
+        std::unique_ptr<std::iostream> stream(file.newStream(error));
+        if (stream == nullptr) return false;
+        stream->write(body.data(), std::streamsize(body.size())).flush();
+    }
+    EXPECT_EQ(readFile(target), "old");
+    return file.commit(error);
+}
+
+// A failed write (a size limit gives EFBIG, as a full disk) leaves the old file, no temporary one.
+TEST(FileReplacement, OnlyTheCommitReplacesAndAFailedWriteLeavesTheOldFile) {
+    TempDir temp;
+    const std::string target = temp.volumesPath() + "/kept.txt";
+    const sighandler_t handler = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit small{4096, limit.rlim_max};
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    for (const std::size_t size : {8192, 5}) {
+        platform::Error error;
+        writeFile(target, "old");
+        EXPECT_EQ(replace(target, {"a longer first attempt", std::string(size, '\0')}, error),
+                  size == 5);
+        EXPECT_EQ(error.code, size == 5 ? 0 : EFBIG);
+        EXPECT_EQ(readFile(target), size == 5 ? std::string(5, '\0') : "old");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.volumesPath()), {}), 1);
+    }
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    ::signal(SIGXFSZ, handler);
+}
+
 }  // namespace
-}  // namespace storage_test

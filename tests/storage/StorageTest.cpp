@@ -1,0 +1,408 @@
+// Every storage operation against the local S3 server. Downloads go below a temporary
+// ".../Volumes/" folder; the "/Volumes" forms are tested in a root of their own (own_root.sh).
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+#include <cstring>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "TestEnv.h"
+#include "TestServer.h"
+#include "storage/SKFuncs.h"
+
+namespace {
+
+using namespace skrw::test;
+namespace fs = std::filesystem;
+const platform::String kNull;
+const auto S = [](std::string_view text) { return platform::String::fromUtf8(text); };
+// What the path itself names (links not followed).
+const auto kind = [](const std::string& path) { return fs::symlink_status(path).type(); };
+
+// The folder's entries, sorted, each followed by a blank.
+std::string entries(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename());
+    std::string text;
+    for (const auto& name : names) text += name + " ";
+    return text;
+}
+
+// The first group of the pattern in the text ("-" when it is not there).
+std::string found(const std::string& text, const std::string& pattern) {
+    std::smatch match;
+    return std::regex_search(text, match, std::regex(pattern)) ? match.str(1) : "-";
+}
+
+const std::string kNoFolder =
+    "Failed to create the folder at the destination location. Please check the file path and try "
+    "again.|-400|GetObject";
+const std::string kNoContents = "No folder contents to access|-4|getPropertyforFolder";
+
+// Signed in, with a bucket and a current temporary folder of the test's own.
+class Storage : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { useServerEndpoint(); }
+    void SetUp() override {
+        ASSERT_TRUE(signIn(S("s3"))) << funcs.getLastError().utf8();
+        bucket = uniqueName("storage");
+        ASSERT_TRUE(funcs.createBucket(S(bucket))) << funcs.getLastError().utf8();
+        ASSERT_EQ(::chdir(temp.path().c_str()), 0);
+    }
+    void TearDown() override {
+        EXPECT_TRUE(fs::exists("/.skrw-own-root") || !fs::exists("/Volumes"));
+    }
+    bool signIn(const platform::String& service, const char* secret = kSecretKey,
+                const platform::String& parameters = kNull) {
+        return funcs.useCredentialsForService(service, S(kAccessKey), S(secret), parameters);
+    }
+    void putObject(const std::string& key, const std::string& content) {
+        writeFile(temp.path() + "/upload-source", content);
+        EXPECT_TRUE(funcs.postObject(S(bucket), S(key), S(temp.path() + "/upload-source"), false));
+    }
+    std::string property(const char* name, int index = 0) {
+        return funcs.getBucketProperty(S(name), index).utf8();
+    }
+    std::string keys() {
+        EXPECT_TRUE(call("GetFolder", {S(bucket)}));
+        return property("keys");
+    }
+    // The operation whose refusals carry `source` (or a property read); true on success.
+    bool call(const std::string& source, std::vector<platform::String> a) {
+        a.resize(4);
+        if (source == "CreateFolder") return funcs.createBucket(a[0]);
+        if (source == "DeleteFolder") return funcs.deleteBucket(a[0]);
+        if (source == "GetFolder") return funcs.getBucket(a[0], kNull, kNull, a[1], a[2]);
+        if (source == "GetObject") return funcs.getObject(a[0], a[1], a[2]);
+        if (source == "PostObject") return funcs.postObject(a[0], a[1], a[2], true);
+        if (source == "DeleteObject") return funcs.deleteObject(a[0], a[1]);
+        if (source == "listFolders") return funcs.listBuckets().utf8() != "!!ERROR!!";
+        if (source == "property") {
+            return funcs.getBucketProperty(a[0], int(a[1].integerValue())).utf8() != "!!ERROR!!";
+        }
+        return funcs.copyObjectFromSourceBucket(a[0], a[1], a[2], a[3]);
+    }
+    // The operation succeeded and cleared the record (for ""), or it failed and the record holds
+    // "MESSAGE|CODE|SOURCE" (the record's text is SkrError's own to check).
+    void expectOutcome(bool succeeded, const std::string& record) {
+        std::istringstream in(record);
+        std::string part[3];
+        for (auto& text : part) std::getline(in, text, '|');
+        const SkrError expected =
+            record.empty() ? SkrError() : SkrError(S(part[0]), S(part[1]), S(part[2]));
+        EXPECT_EQ(succeeded, record.empty()) << record;
+        EXPECT_EQ(funcs.getLastError().utf8(), expected.getError().utf8());
+    }
+
+    SKFuncs funcs;
+    TempDir temp;
+    CurrentFolderGuard folderGuard;
+    std::string bucket;
+    const std::string volumes = temp.volumesPath();
+};
+
+// Refusals by letter: signed out (a), no module (m), and the argument that is missing.
+const std::map<char, std::string> kRefusals = {
+    {'a', "System not authenticated.|-400|"},
+    {'m', "Invalid module specified.|-1000|"},
+    {'b', "Bucket ID is blank or invalid.|-4|"},
+    {'k', "Object ID is blank or invalid.|-4|"},
+    {'p', "No file path specified.|-4|"},
+    {'n', "Bucket name/ID must be specified.|-400|"},
+    {'f', "Source or destination folder ID is missing.|-4|"},
+    {'o', "Source or destination object ID is missing.|-4|"}};
+
+// Each operation: the source of its refusals; signed out, its refusal and source; then its
+// arguments in the order it checks them (position and refusal).
+const struct {
+    const char *source, *signedOut, *signedOutSource, *order;
+} kOperations[] = {
+    {"CreateFolder", "a", "CreateFolder", "0b"}, {"DeleteFolder", "a", "DeleteFolder", "0b"},
+    {"GetFolder", "m", "getBucket", "0n"},       {"GetObject", "a", "GetObject", "0b1k2p"},
+    {"PostObject", "a", "PostObject", "0b1k2p"}, {"DeleteObject", "a", "DeleteObject", "0b1k"},
+    {"copyObject", "a", "", "0f2f1o3o"},         {"listFolders", "m", "listFolders", ""}};
+
+struct SignedOut : Storage {
+    void SetUp() override {}
+};
+
+// The service, then the credentials, then each missing argument in order, before any request.
+TEST_F(SignedOut, RefusalsComeInTheirOrderBeforeAnyRequest) {
+    const std::string unsent = uniqueName("unsent"), module = "Invalid module specified.|-1000|",
+                      service = "Service cannot be empty or null.|-4|useCredentials",
+                      blank = "Property name cannot be blank or null.|-4|getPropertyForFolder";
+    expectOutcome(signIn(S("")), service);
+    expectOutcome(signIn(kNull), service);
+    expectOutcome(signIn(S("s3x")), module + "UseCredentials");
+    expectOutcome(signIn(S(" aws")), module + "UseCredentials");
+    expectOutcome(call("property", {kNull}), blank);
+    expectOutcome(call("property", {S("")}), blank);
+    expectOutcome(call("property", {S(" count")}), kNoContents);
+    for (const auto& op : kOperations) {  // every argument missing
+        expectOutcome(call(op.source, {}), kRefusals.at(op.signedOut[0]) + op.signedOutSource);
+    }
+    for (const char* name : {"s3", "S3", "aws", "AwS"}) expectOutcome(signIn(S(name)), "");
+    for (const auto& [source, signedOut, signedOutSource, order] : kOperations) {
+        for (std::size_t step = 0; order[step] != '\0'; step += 2) {
+            // Those checked before given; this one and the later ones null or empty in turn.
+            std::vector<platform::String> a(4, step % 4 ? kNull : S(""));
+            for (std::size_t given = 0; given < step; given += 2) a[order[given] - '0'] = S(unsent);
+            expectOutcome(call(source, a), kRefusals.at(order[step + 1]) + source);
+        }
+    }
+    EXPECT_TRUE(requestsFor(unsent).empty());
+}
+
+// The last listing outlives every refusal and its bucket; the list of all buckets has one line
+// feed after each name.
+using Refusals = Storage;
+TEST_F(Refusals, ServiceRefusalsCarryTheServiceMessageAndKeepTheLastListing) {
+    putObject("keep.txt", "x");
+    const auto b = S(bucket), missing = S(bucket + "-missing");
+    const std::string noBucket = "The specified bucket does not exist|-400|",
+                      range = "Index out of bounds.|-4|getPropertyForFolder";
+    ASSERT_TRUE(funcs.getBucket(b, S("none/"), kNull, kNull, kNull));
+    expectOutcome(call("property", {S("key")}), kNoContents);
+    EXPECT_EQ(keys(), "keep.txt\n");
+    expectOutcome(call("GetFolder", {missing}), noBucket + "GetFolder");
+    expectOutcome(funcs.deleteBucket(b),
+                  "The bucket your tried to delete is not empty|-400|DeleteFolder");
+    expectOutcome(funcs.createBucket(S("Not_Valid")),
+                  "Bucket names can contain lowercase letters, numbers, and hyphens. Each label "
+                  "must start and end with a lowercase letter or a number.|-400|CreateFolder");
+    expectOutcome(funcs.copyObjectFromSourceBucket(b, S("absent"), b, S("copy")),
+                  "The specified key does not exist.|-400|CopyObject");
+    expectOutcome(funcs.deleteObject(missing, S("k")), noBucket + "DeleteObject");
+    expectOutcome(call("property", {S("key"), S("1")}), range);
+    expectOutcome(call("property", {S("owner"), S("-1")}), range);
+    expectOutcome(signIn(S("s3"), "wrong"), "Failed to list buckets|-400|UseCredentials");
+    const std::string all = "\n" + funcs.listBuckets().utf8();
+    expectOutcome(true, "");
+    EXPECT_TRUE(all.ends_with('\n') && all.find("\n" + bucket + "\n") != std::string::npos &&
+                all.find("\n\n") == std::string::npos)
+        << all;
+    ASSERT_TRUE(funcs.deleteObject(b, S("keep.txt")));
+    expectOutcome(funcs.deleteBucket(b), "");
+    EXPECT_EQ(funcs.listBuckets().utf8().find(bucket), std::string::npos);
+    EXPECT_EQ(property("keys"), "keep.txt\n");
+}
+
+using Objects = Storage;
+
+// "~" is not expanded; a link is sent as the file it names, and the flag removes the link only;
+// a file is removed only when the service took it and the path still names it, unchanged.
+TEST_F(Objects, UploadSendsTheFileItFindsAndRemovesItOnlyWhenAskedAndUnchanged) {
+    ScopedEnv home("HOME", temp.path() + "/home");
+    ASSERT_EQ(::mkdir("home", 0755) + ::mkdir("dir", 0755) + ::symlink("named", "link"), 0);
+    writeFile("home/q1.csv", "in home");
+    writeFile("named", "named");
+    const std::set<std::string> changes = {"replace", "append", "folder", "delete"};
+    const std::string noFile = "No file exists at this location.|-4|PostObject",
+                      changed = "The file changed during the upload and was not removed.|" +
+                                std::to_string(ESTALE) + "|ERROR",
+                      deleted = std::strerror(ENOENT) + ("|" + std::to_string(ENOENT)) + "|ERROR",
+                      refused = "The specified bucket does not exist|-400|PostObject";
+    // Each path (its last part the key) and the record its upload leaves.
+    const std::pair<std::string, std::string> rows[] = {
+        {"kept", ""},        {temp.path() + "/gone", ""}, {"link", ""},        {"~/q1.csv", noFile},
+        {"dir", noFile},     {"replace", changed},        {"append", changed}, {"folder", changed},
+        {"delete", deleted}, {"refused", refused}};
+    for (const auto& [path, record] : rows) {
+        const std::string key = path.substr(path.rfind('/') + 1);
+        if (kind(path) == fs::file_type::not_found) writeFile(path, "content");
+        if (changes.count(key)) changeOnPut(bucket, key, temp.path() + "/" + key, key);
+        expectOutcome(funcs.postObject(S(key == "refused" ? bucket + "-no" : bucket), S(key),
+                                       S(path), key != "kept"),
+                      record);
+    }
+    EXPECT_EQ(entries("."), "Volumes append dir folder home kept named refused replace ");
+    EXPECT_EQ(readFile("named") + readFile("home/q1.csv") + readFile("replace") +
+                  readFile("append") + readFile("folder/kept.txt") + readFile("refused"),
+              "namedin homereplacedcontentappendedkeptcontent");
+    EXPECT_EQ(keys(), "append\ndelete\nfolder\ngone\nkept\nlink\nreplace\n");
+}
+
+// A FIFO, a link to a null device node of the test's own (never the machine's) and a path
+// holding NUL are neither sent, replaced nor removed, and cost no request.
+TEST_F(Objects, NothingButARegularFileIsSentOrReplaced) {
+    putObject("q1.csv", "a,b");
+    const auto sent = requestsFor(bucket).size();
+    const std::string fifo = volumes + "/fifo", null = volumes + "/null", cut = volumes + "/cut";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    writeFile(cut, "kept");
+    std::vector<std::pair<std::string, std::string>> nodes = {
+        {fifo, "open \"" + fifo + "\": Not a regular file"},
+        {cut + std::string("\0tail", 5), "open \"" + cut + "\xEF\xBF\xBDtail\": Invalid argument"}};
+    if (::mknod((null + ".node").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+        ASSERT_EQ(::symlink("null.node", null.c_str()), 0);
+        nodes.emplace_back(null, "open \"" + null + "\": Not a regular file");
+    }
+    for (const auto& [path, message] : nodes) {
+        const auto before = kind(path);
+        const std::string record = message + "|" + std::to_string(EINVAL) + "|ERROR";
+        expectOutcome(funcs.postObject(S(bucket), S("special"), S(path), true), record);
+        expectOutcome(funcs.getObject(S(bucket), S("q1.csv"), S(path)), record);
+        EXPECT_EQ(kind(path), before);
+    }
+    EXPECT_EQ(readFile(cut), "kept");
+    EXPECT_EQ(requestsFor(bucket).size(), sent);
+}
+
+// A new file gets the permissions of a new file, an existing one keeps its own; a link replaces
+// the file it names. Keys travel as they are; the copy source is encoded once, by the S3 layer.
+TEST_F(Objects, DownloadWritesIntoTheFolderItMakesCurrentOrTouchesNothing) {
+    const std::string home = volumes + "/home/user", body = "a,b\n1,2\n",
+                      key = "\xC3\xBC/a b+c%d.txt", copy = "c/" + key;
+    ScopedEnv homeVariable("HOME", home);
+    putObject(key, body);
+    putObject("empty", "");
+    expectOutcome(funcs.copyObjectFromSourceBucket(S(bucket), S(key), S(bucket), S(copy)), "");
+    writeFile(volumes + "/old.csv", std::string(1000, 'o'));
+    writeFile(volumes + "/real.csv", "old");
+    writeFile(volumes + "/blocker", "in the way");
+    ASSERT_EQ(::chmod((volumes + "/old.csv").c_str(), 0604) +
+                  ::symlink("real.csv", (volumes + "/link.csv").c_str()) +
+                  ::symlink("made.csv", (volumes + "/dangling.csv").c_str()) +
+                  ::mkdir((volumes + "/existing").c_str(), 0755),
+              0);
+    const std::string directory = std::strerror(EISDIR) + ("|" + std::to_string(EISDIR)) + "|ERROR";
+    const struct {
+        std::string key, given, folder, file, content, record = "";  // the current folder after it
+    } rows[] = {
+        {key, volumes + "/Data/Reports/q1.csv", volumes + "/Data/Reports", "q1.csv", body},
+        {copy, "~/Downloads/q1.csv", home + "/Downloads", "q1.csv", body},
+        // A relative path holding "/Volumes/" is taken from the current folder.
+        {key, "rel/Volumes/d/q1.csv", temp.path() + "/rel/Volumes/d", "q1.csv", body},
+        {"empty", volumes + "/empty/q1.csv", volumes + "/empty", "q1.csv", ""},
+        {key, volumes + "/old.csv", volumes, "old.csv", body},
+        {"empty", volumes + "/link.csv", volumes, "real.csv", ""},
+        {key, volumes + "/dangling.csv", volumes, "made.csv", body},
+        {"absent", volumes + "/new/absent", temp.path(), "Volumes/blocker", "in the way",
+         "The specified key does not exist.|-400|GetObject"},
+        {key, volumes + "/blocker/sub/q1.csv", temp.path(), "Volumes/blocker", "in the way",
+         kNoFolder},
+        {key, volumes + "/existing", "", "", "", "open \"" + volumes + "/existing\": " + directory},
+        {key, volumes + "/slash/", "", "", "", "open \"" + volumes + "/slash/\": " + directory}};
+    const mode_t mask = ::umask(022);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.given);
+        ASSERT_EQ(::chdir(temp.path().c_str()), 0);
+        expectOutcome(funcs.getObject(S(bucket), S(row.key), S(row.given)), row.record);
+        EXPECT_TRUE(row.folder.empty() || fs::current_path() == row.folder);
+        EXPECT_EQ(readFile(row.folder + "/" + row.file), row.content);
+    }
+    ::umask(mask);
+    EXPECT_EQ(
+        entries(volumes) + entries(volumes + "/empty") + entries(volumes + "/existing"),
+        "Data blocker dangling.csv empty existing home link.csv made.csv old.csv real.csv q1.csv ");
+    EXPECT_EQ(kind(volumes + "/link.csv"), fs::file_type::symlink);
+    EXPECT_EQ(int(fs::status(volumes + "/old.csv").permissions()), 0604);
+    EXPECT_EQ(int(fs::status(volumes + "/made.csv").permissions()), 0644);
+    for (const auto& name : {key, copy}) expectOutcome(funcs.deleteObject(S(bucket), S(name)), "");
+    EXPECT_EQ(keys(), "empty\n");
+}
+
+// The region signs later bucket operations as written and outlives a refused probe; neither a
+// probe nor the list of all buckets is signed for it. A us-east-1 bucket has an empty body.
+using Buckets = Storage;
+TEST_F(Buckets, RegionSignsLaterBucketOperationsAndOnlyAKnownOneOtherThanUsEast1IsAConstraint) {
+    const std::string own = "EU-West-" + uniqueName("r");  // only this test signs with it
+    const auto signedRegion = [](RecordedRequest request) {
+        return found(request.headers["authorization"], "Credential=[^/]*/[^/]*/([^/]*)/");
+    };
+    const std::tuple<std::string, std::string, bool> rows[] = {
+        {"", "us-east-1", false},
+        {"x=1;REGION=US-EAST-1;region=eu-west-1", "US-EAST-1", false},
+        {"region=" + own, own, false},
+        {"Region=EU-West-1", "EU-West-1", true}};
+    for (const auto& [parameters, region, configured] : rows) {
+        SCOPED_TRACE(parameters);
+        ASSERT_TRUE(signIn(S("s3"), kSecretKey, S(parameters)));
+        EXPECT_FALSE(signIn(S("s3"), "bad"));
+        EXPECT_NE(funcs.listBuckets().utf8(), "!!ERROR!!");
+        const std::string created = uniqueName("region");
+        ASSERT_TRUE(funcs.createBucket(S(created)));
+        const auto requests = requestsFor(created);
+        ASSERT_EQ(requests.size(), 1u);
+        EXPECT_EQ(requests[0].headers.at("x-amz-content-sha256") !=
+                      "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855",
+                  configured);  // the hash of an empty body
+        EXPECT_EQ(keys(), "");
+        EXPECT_EQ(signedRegion(requests[0]) + " " + signedRegion(requestsFor(bucket).back()),
+                  region + " " + region);
+    }
+    for (const auto& request : recordedRequests()) {
+        EXPECT_FALSE(request.target == "/" && signedRegion(request) == own);
+    }
+}
+
+// Only a given prefix and delimiter are sent, a given token even when empty, no owner asked for,
+// and the low 32 bits of a maximum-keys text's number; the next token outlives a failure.
+TEST_F(Buckets, ListingSendsWhatWasGivenAndAnswersItsObjectsByIndexAndPages) {
+    for (const char* key : {"README", "a/b/2.txt", "a/1.txt"}) putObject(key, key);
+    expectOutcome(funcs.getBucket(S(bucket), S(""), S(""), kNull, kNull), "");
+    EXPECT_EQ(property("KEYS") + property("Count") + property("isTruncated") + property("key", 2),
+              "README\na/1.txt\na/b/2.txt\n3falsea/b/2.txt");
+    ASSERT_TRUE(funcs.getBucket(S(bucket), kNull, kNull, kNull, S("")));
+    ASSERT_TRUE(funcs.getBucket(S(bucket), S("a/"), S("/"), kNull, kNull));
+    for (const char* text : {"", "25 items", "-5", "4294967297", "4294967295"}) {
+        call("GetFolder", {S(bucket), S(text)});
+    }
+    std::string sent;  // of each listing: prefix, delimiter, token, owner and maximum keys
+    for (const auto& request : requestsFor(bucket)) {
+        if (found(request.target, "[?&](list-type)=") == "-") continue;
+        for (const char* name : {"prefix", "delimiter", "continuation-token", "fetch-owner"}) {
+            sent += found(request.target, std::string("[?&]") + name + "=([^&]*)");
+        }
+        sent += " " + found(request.target, "[?&]max-keys=([^&]*)") + "|";
+    }
+    EXPECT_EQ(sent, "---- 1000|--- 1000|a%2F%2F-- 1000|---- 1000|---- 25|---- -5|---- 1|---- -1|");
+    std::string pages;
+    platform::String token;  // absent on the first page
+    for (int page = 0; page < 3; ++page) {
+        ASSERT_TRUE(call("GetFolder", {S(bucket), S("1"), token}));
+        pages += property("keys") + property("istruncated");
+        token = S(property("nextcontinuationtoken"));
+        EXPECT_EQ(token.isEmpty(), page == 2);  // the last page leads nowhere
+        EXPECT_FALSE(call("GetFolder", {S(bucket + "-missing")}));
+        EXPECT_EQ(property("nextcontinuationtoken"), token.utf8());
+    }
+    EXPECT_EQ(pages, "README\ntruea/1.txt\ntruea/b/2.txt\nfalse");
+}
+
+// Paths reached through their "/Volumes" form, in a root of its own (own_root.sh).
+struct VolumesRoot : Storage {
+    void SetUp() override {
+        if (!fs::exists("/.skrw-own-root"))
+            GTEST_SKIP() << "needs a root of its own: own_root.sh, run as root";
+        Storage::SetUp();
+        fs::create_directories("/Volumes/" + bucket);
+    }
+};
+
+// The upload sends, and removes, the volume form of a path that names nothing; a download goes
+// below /Volumes, never into it.
+TEST_F(VolumesRoot, PathsFallBackToTheirVolumeFormButNeverIntoVolumesItself) {
+    for (const std::string& given : {"/" + bucket + "/kept", bucket + "/rel-kept",
+                                     "/" + bucket + "/gone", bucket + "/rel-gone"}) {
+        const std::string volume = "/Volumes/" + given.substr(given[0] == '/');
+        const bool gone = given.ends_with("gone");
+        writeFile(volume, given);
+        expectOutcome(
+            funcs.postObject(S(bucket), S(given.substr(given.rfind('/') + 1)), S(given), gone), "");
+        EXPECT_EQ(kind(volume), gone ? fs::file_type::not_found : fs::file_type::regular);
+    }
+    EXPECT_EQ(keys(), "gone\nkept\nrel-gone\nrel-kept\n");
+    expectOutcome(funcs.getObject(S(bucket), S("kept"), S("/" + bucket + "/q1.csv")), "");
+    EXPECT_EQ(readFile("/Volumes/" + bucket + "/q1.csv"), "/" + bucket + "/kept");
+    for (const std::string& given : {"/" + bucket + ".csv", bucket + ".csv"}) {
+        expectOutcome(funcs.getObject(S(bucket), S("kept"), S(given)), kNoFolder);
+        EXPECT_EQ(kind("/Volumes/" + bucket + ".csv"), fs::file_type::not_found);
+    }
+}
+
+}  // namespace
