@@ -100,7 +100,7 @@ struct Row {
     Call call;
     std::string expected;  // the summary, or its start
     std::size_t requests;
-    FaultServer::Options options = {};
+    FaultOptions options = {};
 };
 
 class FaultTest : public ::testing::Test {

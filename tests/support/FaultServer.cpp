@@ -1,9 +1,6 @@
 #include "FaultServer.h"
 
 #include <arpa/inet.h>
-#include <openssl/evp.h>
-#include <openssl/ssl.h>
-#include <openssl/x509.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -17,26 +14,18 @@
 namespace skrw::test {
 namespace {
 
+// A failure here fails the handshake, and so the test that needs it.
 SSL_CTX* selfSignedContext() {
     std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> key(EVP_EC_gen("P-256"), EVP_PKEY_free);
     std::unique_ptr<X509, decltype(&X509_free)> cert(X509_new(), X509_free);
-    std::unique_ptr<SSL_CTX, decltype(&SSL_CTX_free)> context(SSL_CTX_new(TLS_server_method()),
-                                                              SSL_CTX_free);
-    if (!key || !cert || !context) throw std::runtime_error("cannot make a TLS context");
-    ASN1_INTEGER_set(X509_get_serialNumber(cert.get()), 1);
+    SSL_CTX* context = SSL_CTX_new(TLS_server_method());
     X509_gmtime_adj(X509_getm_notBefore(cert.get()), 0);
     X509_gmtime_adj(X509_getm_notAfter(cert.get()), 3600);
     X509_set_pubkey(cert.get(), key.get());
-    X509_NAME* name = X509_get_subject_name(cert.get());
-    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC,
-                               reinterpret_cast<const unsigned char*>("127.0.0.1"), -1, -1, 0);
-    X509_set_issuer_name(cert.get(), name);
-    if (X509_sign(cert.get(), key.get(), EVP_sha256()) == 0 ||
-        SSL_CTX_use_certificate(context.get(), cert.get()) != 1 ||
-        SSL_CTX_use_PrivateKey(context.get(), key.get()) != 1) {
-        throw std::runtime_error("cannot set up the TLS context");
-    }
-    return context.release();
+    X509_sign(cert.get(), key.get(), EVP_sha256());
+    SSL_CTX_use_certificate(context, cert.get());
+    SSL_CTX_use_PrivateKey(context, key.get());
+    return context;
 }
 
 int listenOnLoopback(int& port) {
@@ -45,49 +34,45 @@ int listenOnLoopback(int& port) {
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(fd, 16) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    auto* at = reinterpret_cast<sockaddr*>(&address);
+    if (::bind(fd, at, sizeof address) || ::listen(fd, 16) || ::getsockname(fd, at, &length)) {
         throw std::runtime_error("cannot listen on 127.0.0.1");
     }
     port = ntohs(address.sin_port);
     return fd;
 }
 
-long receive(const FaultConnection& c, char* buffer, int size) {
-    return c.ssl ? SSL_read(static_cast<SSL*>(c.ssl), buffer, size) : ::recv(c.fd, buffer, size, 0);
+// Appends what arrives next; false when the client closed.
+bool receive(const FaultConnection& c, std::string& data) {
+    char buffer[65536];
+    const long n =
+        c.ssl ? SSL_read(c.ssl, buffer, sizeof buffer) : ::recv(c.fd, buffer, sizeof buffer, 0);
+    data.append(buffer, static_cast<std::size_t>(std::max(n, 0L)));
+    return n > 0;
 }
 
-// One request (its head only when wholeBody is false); false when the client closed first.
 bool readRequest(const FaultConnection& c, ReceivedRequest& request, bool wholeBody) {
     std::string data;
-    char buffer[65536];
     std::size_t headEnd;
     while ((headEnd = data.find("\r\n\r\n")) == std::string::npos) {
-        const long n = receive(c, buffer, sizeof buffer);
-        if (n <= 0) return false;
-        data.append(buffer, static_cast<std::size_t>(n));
+        if (!receive(c, data)) return false;
     }
     std::istringstream head(data.substr(0, headEnd));
     std::string line;
     head >> request.method >> request.target;
-    std::getline(head, line);
-    while (std::getline(head, line, '\r')) {
-        if (line.starts_with('\n')) line.erase(0, 1);
+    while (std::getline(head, line)) {
         const std::size_t colon = line.find(':');
+        if (colon == std::string::npos) continue;
         std::string name = line.substr(0, colon);
         for (char& ch : name) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
         const std::size_t value = std::min(line.find_first_not_of(' ', colon + 1), line.size());
-        if (colon != std::string::npos) request.headers[name] = line.substr(value);
+        request.headers[name] = line.substr(value, line.size() - value - line.ends_with('\r'));
     }
     request.body = data.substr(headEnd + 4);
     const auto length = request.headers.find("content-length");
-    const std::size_t want =
-        wholeBody && length != request.headers.end() ? std::stoull(length->second) : 0;
-    while (request.body.size() < want) {
-        const long n = receive(c, buffer, sizeof buffer);
-        if (n <= 0) return false;
-        request.body.append(buffer, static_cast<std::size_t>(n));
+    const bool sized = wholeBody && length != request.headers.end();
+    while (sized && request.body.size() < std::stoull(length->second)) {
+        if (!receive(c, request.body)) return false;
     }
     request.arrived = std::chrono::steady_clock::now();
     return true;
@@ -96,33 +81,25 @@ bool readRequest(const FaultConnection& c, ReceivedRequest& request, bool wholeB
 }  // namespace
 
 bool FaultConnection::send(const std::string& bytes) {
-    for (std::size_t done = 0; done < bytes.size();) {
-        const int chunk = static_cast<int>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
-        const long n = ssl ? SSL_write(static_cast<SSL*>(ssl), bytes.data() + done, chunk)
-                           : ::send(fd, bytes.data() + done, chunk, MSG_NOSIGNAL);
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
+    long n = 1;
+    for (std::size_t done = 0; done < bytes.size() && n > 0; done += std::max(n, 0L)) {
+        n = ssl ? SSL_write(ssl, bytes.data() + done, static_cast<int>(bytes.size() - done))
+                : ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
     }
-    return true;
+    return n > 0;
 }
 
 void FaultConnection::respond(int status, const std::string& body,
                               const std::vector<std::string>& headers) {
     std::string head = "HTTP/1.1 " + std::to_string(status) + " Scripted\r\n";
-    bool hasLength = false;
-    for (const std::string& header : headers) {
-        head += header + "\r\n";
-        hasLength = hasLength || header.starts_with("Content-Length:");
-    }
-    if (!hasLength) head += "Content-Length: " + std::to_string(body.size()) + "\r\n";
-    send(head + "Connection: close\r\n\r\n" + body);
+    for (const std::string& header : headers) head += header + "\r\n";
+    send(head + "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" +
+         body);
 }
 
 void FaultConnection::pause(std::chrono::milliseconds duration) {
     const auto until = std::chrono::steady_clock::now() + duration;
-    while (!stopping && std::chrono::steady_clock::now() < until) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    while (!stopping && std::chrono::steady_clock::now() < until) usleep(10'000);
 }
 
 void FaultConnection::reset() {
@@ -130,19 +107,19 @@ void FaultConnection::reset() {
     ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
 }
 
-FaultServer::FaultServer(Script script, Options options)
-    : m_script(std::move(script)), m_options(options) {
-    if (options.tls) m_context = selfSignedContext();
-    m_listener = listenOnLoopback(m_port);
-    m_thread = std::thread([this] { serve(); });
-}
+FaultServer::FaultServer(Script script, FaultOptions options)
+    : m_script(std::move(script)),
+      m_options(options),
+      m_context(options.tls ? selfSignedContext() : nullptr),
+      m_listener(listenOnLoopback(m_port)),
+      m_thread([this] { serve(); }) {}
 
 FaultServer::~FaultServer() {
     m_stopping = true;
     ::shutdown(m_listener, SHUT_RDWR);
     m_thread.join();
     ::close(m_listener);
-    SSL_CTX_free(static_cast<SSL_CTX*>(m_context));
+    SSL_CTX_free(m_context);
 }
 
 std::string FaultServer::endpoint() const {
@@ -160,23 +137,18 @@ void FaultServer::serve() {
         if (::poll(&entry, 1, 50) <= 0) continue;
         const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) continue;
-        ++m_connections;
-        std::unique_ptr<SSL, decltype(&SSL_free)> ssl(
-            m_context ? SSL_new(static_cast<SSL_CTX*>(m_context)) : nullptr, SSL_free);
+        std::unique_ptr<SSL, decltype(&SSL_free)> ssl(m_context ? SSL_new(m_context) : nullptr,
+                                                      SSL_free);
         if (ssl) SSL_set_fd(ssl.get(), fd);
         FaultConnection connection{fd, ssl.get(), m_stopping};
         ReceivedRequest request;
         if ((!ssl || SSL_accept(ssl.get()) == 1) &&
             readRequest(connection, request, !m_options.headOnly)) {
-            int index;
-            {
-                std::lock_guard<std::mutex> guard(m_lock);
-                index = static_cast<int>(m_requests.size());
-                m_requests.push_back(request);
-            }
-            m_script(index, request, connection);
+            std::unique_lock<std::mutex> guard(m_lock);
+            m_requests.push_back(request);
+            guard.unlock();  // no other thread adds requests
+            m_script(static_cast<int>(m_requests.size()) - 1, request, connection);
         }
-        ssl.reset();
         ::close(fd);
     }
 }
@@ -188,8 +160,7 @@ std::string closedPortEndpoint() {
 }
 
 std::string errorBody(const std::string& code, const std::string& message) {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Error><Code>" + code + "</Code><Message>" +
-           message + "</Message><RequestId>r</RequestId></Error>";
+    return "<Error><Code>" + code + "</Code><Message>" + message + "</Message></Error>";
 }
 
 }  // namespace skrw::test
