@@ -152,16 +152,9 @@ TEST_F(FaultTest, LinkFailuresAndAnswersAreRetriedOrFailedByWhatTheyAre) {
         EXPECT_TRUE(got.starts_with(start + kTransport) && got.find(cause) != got.npos) << got;
     }
     EXPECT_TRUE(untrusted.requests().empty());
-    const Call badStream = downloadInto([] {
-        auto* stream = new std::stringstream;
-        stream->setstate(std::ios_base::badbit);
-        return stream;
-    });
+    const Call badStream = downloadInto([] { return new std::stringstream("", std::ios::in); });
     check(
         {
-            {"request curl cannot build", ok,
-             putWith([](auto& r) { r.SetKey(std::string(1u << 20, 'k')); }), "[0] " + kTransport,
-             0},
             {"reset mid-body",
              [](int, auto&, auto& c) {
                  c.send("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" + std::string(99, 'x'));
@@ -203,7 +196,7 @@ TEST_F(FaultTest, LinkFailuresAndAnswersAreRetriedOrFailedByWhatTheyAre) {
              listBuckets, "[0] " + kUnreadable + "the answer is larger than 16 MiB", 1},
             // Whether the answer or the reset of its close reaches the client first, the upload
             // is a retried transport failure, never a success.
-            {"upload answered before its body was read",
+            {"upload answered early",
              ok,
              uploadOf(std::string(16u << 20, 'u')),
              "[2] " + kTransport,

@@ -1,5 +1,5 @@
-// Signing checked stage by stage (canonical request, string to sign, signature) against the
-// worked examples of the public S3 Signature Version 4 documentation for examplebucket.
+// Signing checked stage by stage against the worked examples of the public S3 Signature Version 4
+// documentation for examplebucket.
 #include <gtest/gtest.h>
 
 #include "Crypto.h"
@@ -64,6 +64,8 @@ TEST(SignerTest, DocumentedExamplesMatchAtEveryStage) {
          "df57d21db20da04d7fa30298dd4488ba3a2b47ca3a489c74750e0f1e7df1b9b7",
          "34b48302e7b5fa45bde8084f4b7868a86f0a534bc59db6670ed5711ef69dc6f7"},
     };
+    const auto key =
+        signingKey("wJalrXUtnFEMI/K7MDENG/bPxRfiCYEXAMPLEKEY", kDate, "us-east-1", "s3");
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const std::string canonical =
@@ -71,15 +73,8 @@ TEST(SignerTest, DocumentedExamplesMatchAtEveryStage) {
         EXPECT_TRUE(row.canonical.empty() || canonical == row.canonical) << canonical;
         const std::string toSign =
             stringToSign(kDate, credentialScope(kDate, "us-east-1", "s3"), canonical);
-        EXPECT_EQ(toSign, "AWS4-HMAC-SHA256\n" + std::string(kDate) + "\n" + kScope + "\n" +
-                              row.toSignHash);
-        const std::string signed_ = signature(
-            signingKey("wJalrXUtnFEMI/K7MDENG/bPxRfiCYEXAMPLEKEY", kDate, "us-east-1", "s3"),
-            toSign);
-        EXPECT_EQ(signed_, row.signature);
-        EXPECT_EQ(authorization("AKIDEXAMPLE", kScope, signedHeaderList(row.headers), signed_),
-                  "AWS4-HMAC-SHA256 Credential=AKIDEXAMPLE/" + kScope + ",SignedHeaders=" +
-                      signedHeaderList(row.headers) + ",Signature=" + row.signature);
+        EXPECT_EQ(toSign, "AWS4-HMAC-SHA256\n20130524T000000Z\n" + kScope + "\n" + row.toSignHash);
+        EXPECT_EQ(signature(key, toSign), row.signature);
     }
     const auto blanks = headers({{"x-amz-meta-note", "a   b\tc"}});
     EXPECT_NE(canonicalRequest({"GET", "/", "", &blanks, kEmpty}).find("x-amz-meta-note:a b c\n"),
@@ -90,20 +85,15 @@ TEST(SignerTest, DocumentedExamplesMatchAtEveryStage) {
 
 TEST(UriEncodingTest, WholeTextsPathSegmentsAndQueries) {
     const struct {
-        std::string input, whole, segments;
-    } rows[] = {{"AZaz09-._~", "AZaz09-._~", "AZaz09-._~"},
-                {"a b+c%d?e#f/g=h&i*", "a%20b%2Bc%25d%3Fe%23f%2Fg%3Dh%26i%2A",
-                 "a%20b%2Bc%25d%3Fe%23f/g%3Dh%26i%2A"},
-                {"\xC3\xA9\xE2\x82\xAC", "%C3%A9%E2%82%AC", "%C3%A9%E2%82%AC"},
-                {std::string("a\0b", 3), "a%00b", "a%00b"},
+        std::string input, whole, segments = "";  // segments "": as whole
+    } rows[] = {{"AZaz09-._~ +%?#=&*", "AZaz09-._~%20%2B%25%3F%23%3D%26%2A"},
+                {std::string("\xC3\xA9\xE2\x82\xAC\0", 6), "%C3%A9%E2%82%AC%00"},
                 // Path segments keep every slash and dot segment as given.
-                {"a/../b", "a%2F..%2Fb", "a/../b"},
-                {"//lead/./x/", "%2F%2Flead%2F.%2Fx%2F", "//lead/./x/"},
-                {"", "", ""}};
+                {"//a/../b/./x/", "%2F%2Fa%2F..%2Fb%2F.%2Fx%2F", "//a/../b/./x/"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.input);
         EXPECT_EQ(uriEncode(row.input), row.whole);
-        EXPECT_EQ(encodePathSegments(row.input), row.segments);
+        EXPECT_EQ(encodePathSegments(row.input), row.segments.empty() ? row.whole : row.segments);
     }
     EXPECT_EQ(canonicalQuery({{"list-type", "2"},
                               {"continuation-token", "ab+/c=="},
