@@ -19,9 +19,8 @@ std::string failureOf(const Outcome& outcome) {
     return outcome.IsSuccess() ? "succeeded" : outcome.GetError().GetMessage();
 }
 
-TEST(S3ClientTest, KeysAreStoredListedReadCopiedAndDeletedByteExact) {
-    Aws::SDKOptions options;
-    Aws::InitAPI(options);
+TEST(S3ClientTest, KeysAreStoredListedReadAndCopiedByteExact) {
+    Aws::InitAPI({});
     useServerEndpoint();
     Aws::Client::ClientConfiguration configuration;
     configuration.region = "eu-west-1";
@@ -80,13 +79,6 @@ TEST(S3ClientTest, KeysAreStoredListedReadCopiedAndDeletedByteExact) {
     }
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(keys(), expected);
-    for (const std::string& key : expected) {
-        DeleteObjectRequest remove;
-        remove.SetBucket(bucket);
-        remove.SetKey(key);
-        EXPECT_EQ(failureOf(client.DeleteObject(remove)), "succeeded");
-    }
-    EXPECT_TRUE(keys().empty());
     // Sent as given, never resolved, whether or not the server can store them.
     for (const std::string key : {"a/../b", "./x", "a//b", "/lead"}) {
         PutObjectRequest put;
@@ -95,7 +87,7 @@ TEST(S3ClientTest, KeysAreStoredListedReadCopiedAndDeletedByteExact) {
         client.PutObject(put);
         EXPECT_EQ(requestsFor(bucket).back().target, "/" + bucket + "/" + key);
     }
-    Aws::ShutdownAPI(options);
+    Aws::ShutdownAPI({});
 }
 
 }  // namespace
