@@ -19,7 +19,7 @@ std::string failureOf(const Outcome& outcome) {
     return outcome.IsSuccess() ? "succeeded" : outcome.GetError().GetMessage();
 }
 
-TEST(S3ClientTest, KeysAreStoredListedReadAndCopiedByteExact) {
+TEST(S3ClientTest, KeysAreStoredListedAndReadByteExact) {
     Aws::InitAPI({});
     useServerEndpoint();
     Aws::Client::ClientConfiguration configuration;
@@ -57,7 +57,7 @@ TEST(S3ClientTest, KeysAreStoredListedReadAndCopiedByteExact) {
         {"empty", "/empty"},
         {"large", "/large"},
     };
-    std::vector<std::string> expected{"copy"};
+    std::vector<std::string> expected;
     for (const auto& [key, target] : rows) {
         SCOPED_TRACE(::testing::PrintToString(key));
         const std::string content = key == "large" ? large : key == "empty" ? "" : "of " + key;
@@ -68,13 +68,6 @@ TEST(S3ClientTest, KeysAreStoredListedReadAndCopiedByteExact) {
         EXPECT_EQ(failureOf(client.PutObject(put)), "succeeded");
         EXPECT_EQ(requestsFor(bucket).back().target, "/" + bucket + target);
         EXPECT_TRUE(get(key) == content);
-        CopyObjectRequest copy;  // a copy source travels percent-encoded, never raw
-        copy.SetBucket(bucket);
-        copy.SetKey("copy");
-        copy.SetCopySource(bucket + "/" + key);
-        EXPECT_EQ(failureOf(client.CopyObject(copy)), "succeeded");
-        EXPECT_EQ(requestsFor(bucket).back().headers.at("x-amz-copy-source"), bucket + target);
-        EXPECT_TRUE(get("copy") == content);
         expected.push_back(key);
     }
     std::sort(expected.begin(), expected.end());
