@@ -129,6 +129,7 @@ class FaultTest : public ::testing::Test {
 TEST_F(FaultTest, LinkFailuresAndAnswersAreRetriedOrFailedByWhatTheyAre) {
     const std::string object(300'000, 'o');
     const auto ok = answers({{200, ""}});
+    std::atomic<std::size_t> sent{0};
     FaultServer untrusted(ok, {.tls = true});
     for (const auto& [endpoint, start, cause] : {std::tuple{closedPortEndpoint(), "[2] ", "onnect"},
                                                  {"http://nonexistent.invalid", "[2] ", "resolve"},
@@ -170,8 +171,14 @@ TEST_F(FaultTest, LinkFailuresAndAnswersAreRetriedOrFailedByWhatTheyAre) {
             {"clock skew", skewedServer, listBuckets, "OK ", 2},
             {"HTML page", answers({{200, "<html>proxy login</html"}}), listBuckets,
              "[0] " + kUnreadable, 1},
-            {"17 MiB listing",
-             answers({{200, "<ListAllMyBucketsResult>" + std::string(17u << 20, ' ')}}),
+            {"100 MiB listing",
+             [&](int, auto&, auto& c) {
+                 c.send(
+                     "HTTP/1.1 200 OK\r\nContent-Length: "
+                     "104857600\r\n\r\n<ListAllMyBucketsResult>");
+                 const std::string block(1u << 20, ' ');
+                 for (int i = 0; i < 100 && c.send(block); ++i) sent += block.size();
+             },
              listBuckets, "[0] " + kUnreadable + "the answer is larger than 16 MiB", 1},
             // Whether the answer or the reset of its close reaches the client first, the upload
             // is a retried transport failure, never a success.
@@ -189,6 +196,7 @@ TEST_F(FaultTest, LinkFailuresAndAnswersAreRetriedOrFailedByWhatTheyAre) {
              "[0] The upload body could not be read.", 0},
         },
         2);
+    EXPECT_LT(sent, 64u << 20);  // the client stopped reading soon after the bound
 }
 
 TEST_F(FaultTest, SlowLinksAreAbandonedAndRetriedButSteadyOnesAndThinkingServersAreNot) {
