@@ -15,7 +15,7 @@
 //       18      8  param2            get-string: low 32 bits unused by the plug-in
 //       26      8  param3            get-string: low 32 bits = buffer capacity in
 //                                    UTF-16 units (signed 32-bit)
-//       34      8  bundle            the plug-in's own bundle (platform::BundleRef)
+//       34      8  bundle            the plug-in's own bundle (skrw::platform::BundleRef)
 //       42      8  result            start-up: the plug-in's answer
 //                                    (kStartupAccepted or kStartupRefused);
 //                                    get-string: the address of the host's
@@ -49,7 +49,7 @@ struct __attribute__((packed)) CallRecord {
     std::uint8_t param1;
     std::uint64_t param2;
     std::uint64_t param3;
-    platform::BundleRef bundle;
+    skrw::platform::BundleRef bundle;
     std::int64_t result;
     std::uint8_t hostArea3[14];
 };

@@ -24,10 +24,10 @@ short SKRW_UseCredentials(short, const fmx::ExprEnv&, const fmx::DataVect& args,
                           fmx::Data& result) {
     return runStorageFunction(
         kSKRW_UseCredentialsId, args, result, [&](SKFuncs& storage, std::uint32_t count) {
-            const platform::String service = textArgument(args, count, 0);
-            const platform::String username = textArgument(args, count, 1);
-            const platform::String password = textArgument(args, count, 2);
-            const platform::String parameters = textArgument(args, count, 3);
+            const skrw::platform::String service = textArgument(args, count, 0);
+            const skrw::platform::String username = textArgument(args, count, 1);
+            const skrw::platform::String password = textArgument(args, count, 2);
+            const skrw::platform::String parameters = textArgument(args, count, 3);
             returnSucceeded(
                 storage.useCredentialsForService(service, username, password, parameters), result);
         });
@@ -44,11 +44,11 @@ short SKRW_ListAllBuckets(short, const fmx::ExprEnv&, const fmx::DataVect& args,
 short SKRW_GetBucket(short, const fmx::ExprEnv&, const fmx::DataVect& args, fmx::Data& result) {
     return runStorageFunction(
         kSKRW_GetBucketId, args, result, [&](SKFuncs& storage, std::uint32_t count) {
-            const platform::String bucket = textArgument(args, count, 0);
-            const platform::String prefix = textArgument(args, count, 1);
-            const platform::String delimiter = textArgument(args, count, 2);
-            const platform::String maxKeys = textArgument(args, count, 3);
-            const platform::String continuationToken = textArgument(args, count, 4);
+            const skrw::platform::String bucket = textArgument(args, count, 0);
+            const skrw::platform::String prefix = textArgument(args, count, 1);
+            const skrw::platform::String delimiter = textArgument(args, count, 2);
+            const skrw::platform::String maxKeys = textArgument(args, count, 3);
+            const skrw::platform::String continuationToken = textArgument(args, count, 4);
             returnSucceeded(
                 storage.getBucket(bucket, prefix, delimiter, maxKeys, continuationToken), result);
         });
@@ -58,7 +58,7 @@ short SKRW_GetBucketProperty(short, const fmx::ExprEnv&, const fmx::DataVect& ar
                              fmx::Data& result) {
     return runStorageFunction(
         kSKRW_GetBucketPropertyId, args, result, [&](SKFuncs& storage, std::uint32_t count) {
-            const platform::String name = textArgument(args, count, 0);
+            const skrw::platform::String name = textArgument(args, count, 0);
             const std::int32_t index = indexArgument(args, 1);
             returnStringAnswer(storage.getBucketProperty(name, index), result);
         });
@@ -67,7 +67,7 @@ short SKRW_GetBucketProperty(short, const fmx::ExprEnv&, const fmx::DataVect& ar
 short SKRW_CreateBucket(short, const fmx::ExprEnv&, const fmx::DataVect& args, fmx::Data& result) {
     return runStorageFunction(kSKRW_CreateBucketId, args, result,
                               [&](SKFuncs& storage, std::uint32_t count) {
-                                  const platform::String bucket = textArgument(args, count, 0);
+                                  const skrw::platform::String bucket = textArgument(args, count, 0);
                                   returnSucceeded(storage.createBucket(bucket), result);
                               });
 }
@@ -75,7 +75,7 @@ short SKRW_CreateBucket(short, const fmx::ExprEnv&, const fmx::DataVect& args, f
 short SKRW_DeleteBucket(short, const fmx::ExprEnv&, const fmx::DataVect& args, fmx::Data& result) {
     return runStorageFunction(kSKRW_DeleteBucketId, args, result,
                               [&](SKFuncs& storage, std::uint32_t count) {
-                                  const platform::String bucket = textArgument(args, count, 0);
+                                  const skrw::platform::String bucket = textArgument(args, count, 0);
                                   returnSucceeded(storage.deleteBucket(bucket), result);
                               });
 }

@@ -44,10 +44,10 @@ VersionForm requestedVersionForm(const fmx::DataVect& args) {
 
 // The empty text, "text" and "1" (any case) ask SKRW_GetLastError for the full text; anything
 // else for the code alone.
-bool asksForFullError(const platform::String& selector) {
+bool asksForFullError(const skrw::platform::String& selector) {
     if (selector.isEmpty()) return true;
-    const platform::String lower = selector.lowercaseString();
-    return lower == platform::String::fromUtf8("text") || lower == platform::String::fromUtf8("1");
+    const skrw::platform::String lower = selector.lowercaseString();
+    return lower == skrw::platform::String::fromUtf8("text") || lower == skrw::platform::String::fromUtf8("1");
 }
 
 // SKRW_Version's log lines, written only while a logger exists (m_pl set): the entry, one level
@@ -69,9 +69,9 @@ short SKRW_Version(short, const fmx::ExprEnv&, const fmx::DataVect& args, fmx::D
         const VersionForm form = requestedVersionForm(args);
         if (form == VersionForm::kBadLetter) {
             if (SKFuncs* storage = storageObject()) {
-                storage->SetError(platform::String::fromUtf8("Invalid parameter specified"),
-                                  platform::String::fromUtf8("-4"),
-                                  platform::String::fromUtf8(kVersionFunctionName));
+                storage->SetError(skrw::platform::String::fromUtf8("Invalid parameter specified"),
+                                  skrw::platform::String::fromUtf8("-4"),
+                                  skrw::platform::String::fromUtf8(kVersionFunctionName));
             }
             returnStringResult(kErrorAnswer, result);
             return;
@@ -91,7 +91,7 @@ short SKRW_GetLastError(short, const fmx::ExprEnv&, const fmx::DataVect& args, f
                 return;
             }
             const bool full = count == 0 || asksForFullError(textArgument(args, count, 0));
-            const platform::String answer =
+            const skrw::platform::String answer =
                 full ? storage->getLastError() : storage->getLastErrorCode();
             returnUtf16Result(answer, text, result);
         });
@@ -100,6 +100,6 @@ short SKRW_GetLastError(short, const fmx::ExprEnv&, const fmx::DataVect& args, f
 short SKRW_Debug(short, const fmx::ExprEnv&, const fmx::DataVect&, fmx::Data& result) {
     return answeredGuarded([&] {
         fmx::TextAutoPtr text;
-        returnUtf16Result(platform::String::fromUtf8(kDoneAnswer), *text, result);
+        returnUtf16Result(skrw::platform::String::fromUtf8(kDoneAnswer), *text, result);
     });
 }

@@ -20,8 +20,8 @@ constexpr const char* kLogName = "HALDOREN";
 
 void switchLogOn() {
     if (m_pl != nullptr) return;  // already on: no second logger, no second banner
-    const platform::String path =
-        platform::String::fromUtf8(skrw::log::defaultLogPathBelow("~", kLogName))
+    const skrw::platform::String path =
+        skrw::platform::String::fromUtf8(skrw::log::defaultLogPathBelow("~", kLogName))
             .stringByStandardizingPath();
     m_pl = new PluginLogger(kLogName, path.utf8());
 }

@@ -16,9 +16,9 @@ constexpr int kDeleteAfterPostIndex = 3;
 short SKRW_GetObject(short, const fmx::ExprEnv&, const fmx::DataVect& args, fmx::Data& result) {
     return runStorageFunction(kSKRW_GetObjectId, args, result,
                               [&](SKFuncs& storage, std::uint32_t count) {
-                                  const platform::String bucket = textArgument(args, count, 0);
-                                  const platform::String key = textArgument(args, count, 1);
-                                  const platform::String path = textArgument(args, count, 2);
+                                  const skrw::platform::String bucket = textArgument(args, count, 0);
+                                  const skrw::platform::String key = textArgument(args, count, 1);
+                                  const skrw::platform::String path = textArgument(args, count, 2);
                                   returnSucceeded(storage.getObject(bucket, key, path), result);
                               });
 }
@@ -26,9 +26,9 @@ short SKRW_GetObject(short, const fmx::ExprEnv&, const fmx::DataVect& args, fmx:
 short SKRW_PostObject(short, const fmx::ExprEnv&, const fmx::DataVect& args, fmx::Data& result) {
     return runStorageFunction(
         kSKRW_PostObjectId, args, result, [&](SKFuncs& storage, std::uint32_t count) {
-            const platform::String bucket = textArgument(args, count, 0);
-            const platform::String key = textArgument(args, count, 1);
-            const platform::String path = textArgument(args, count, 2);
+            const skrw::platform::String bucket = textArgument(args, count, 0);
+            const skrw::platform::String key = textArgument(args, count, 1);
+            const skrw::platform::String path = textArgument(args, count, 2);
             const bool deleteAfter = BoolFromDV(args, kDeleteAfterPostIndex);
             returnSucceeded(storage.postObject(bucket, key, path, deleteAfter), result);
         });
@@ -37,10 +37,10 @@ short SKRW_PostObject(short, const fmx::ExprEnv&, const fmx::DataVect& args, fmx
 short SKRW_CopyObject(short, const fmx::ExprEnv&, const fmx::DataVect& args, fmx::Data& result) {
     return runStorageFunction(
         kSKRW_CopyObjectId, args, result, [&](SKFuncs& storage, std::uint32_t count) {
-            const platform::String sourceBucket = textArgument(args, count, 0);
-            const platform::String sourceKey = textArgument(args, count, 1);
-            const platform::String destinationBucket = textArgument(args, count, 2);
-            const platform::String destinationKey = textArgument(args, count, 3);
+            const skrw::platform::String sourceBucket = textArgument(args, count, 0);
+            const skrw::platform::String sourceKey = textArgument(args, count, 1);
+            const skrw::platform::String destinationBucket = textArgument(args, count, 2);
+            const skrw::platform::String destinationKey = textArgument(args, count, 3);
             returnSucceeded(storage.copyObjectFromSourceBucket(sourceBucket, sourceKey,
                                                                destinationBucket, destinationKey),
                             result);
@@ -50,8 +50,8 @@ short SKRW_CopyObject(short, const fmx::ExprEnv&, const fmx::DataVect& args, fmx
 short SKRW_DeleteObject(short, const fmx::ExprEnv&, const fmx::DataVect& args, fmx::Data& result) {
     return runStorageFunction(kSKRW_DeleteObjectId, args, result,
                               [&](SKFuncs& storage, std::uint32_t count) {
-                                  const platform::String bucket = textArgument(args, count, 0);
-                                  const platform::String key = textArgument(args, count, 1);
+                                  const skrw::platform::String bucket = textArgument(args, count, 0);
+                                  const skrw::platform::String key = textArgument(args, count, 1);
                                   returnSucceeded(storage.deleteObject(bucket, key), result);
                               });
 }

@@ -17,12 +17,12 @@ void returnStringResult(const char* text, fmx::Data& result) {
 bool BoolFromDV(const fmx::DataVect& args, int index) {
     const std::uint32_t count = args.Size();
     if (count <= static_cast<std::uint32_t>(index)) return false;
-    const platform::String value =
+    const skrw::platform::String value =
         skrw::functions::textArgument(args, count, static_cast<std::uint32_t>(index));
     if (value.length() == 0) return false;
-    const platform::String upper = value.uppercaseString();
+    const skrw::platform::String upper = value.uppercaseString();
     for (const char* yes : {"TRUE", "1", "YES", "ON", "Y"}) {
-        if (upper == platform::String::fromUtf8(yes)) return true;
+        if (upper == skrw::platform::String::fromUtf8(yes)) return true;
     }
     return false;
 }

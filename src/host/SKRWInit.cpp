@@ -25,7 +25,7 @@ std::int16_t currentInterfaceVersion() {
     return gFMX_ExternCallPtr->interfaceVersion;
 }
 
-platform::BundleRef currentBundle() {
+skrw::platform::BundleRef currentBundle() {
     if (gFMX_ExternCallPtr == nullptr) return nullptr;
     return gFMX_ExternCallPtr->bundle;
 }
@@ -34,9 +34,9 @@ platform::BundleRef currentBundle() {
 
 void PluginInit() {
     PluginShutdown();
-    platform::consoleLine("About to init SKFuncs");
+    skrw::platform::consoleLine("About to init SKFuncs");
     m_objFuncs = new SKFuncs();
-    platform::consoleLine("Got to this point!");
+    skrw::platform::consoleLine("Got to this point!");
     m_pl = nullptr;
 }
 

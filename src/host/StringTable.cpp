@@ -13,10 +13,10 @@ constexpr const char* kTableName = "SKRWStrings";
 // keeps free.
 constexpr std::int32_t kLocalBufferUnits = 1024;
 
-platform::String keyFor(unsigned int stringId) {
+skrw::platform::String keyFor(unsigned int stringId) {
     // The key carries the id as a signed decimal ("SKRW %d"); ids come from
     // one byte of the record or from the function table, so they fit.
-    return platform::String::fromUtf8("SKRW " + std::to_string(static_cast<int>(stringId)));
+    return skrw::platform::String::fromUtf8("SKRW " + std::to_string(static_cast<int>(stringId)));
 }
 
 }  // namespace
@@ -24,9 +24,9 @@ platform::String keyFor(unsigned int stringId) {
 unsigned long Sub_OSXLoadString(unsigned int stringId, char16_t* buffer, std::int64_t capacity) {
     if (buffer == nullptr || capacity < 2) return 0;
 
-    const platform::String key = keyFor(stringId);
-    const platform::String found = platform::copyLocalizedString(
-        skrw::host::currentBundle(), key, key, platform::String::fromUtf8(kTableName));
+    const skrw::platform::String key = keyFor(stringId);
+    const skrw::platform::String found = skrw::platform::copyLocalizedString(
+        skrw::host::currentBundle(), key, key, skrw::platform::String::fromUtf8(kTableName));
     // The lookup hands the key back when the key or the table is missing.
     if (found.isNull() || found == key) return 0;
 

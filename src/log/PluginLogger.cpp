@@ -24,7 +24,7 @@ constexpr const char* kValueSeparator = " VAL: ";
 
 // The home folder without trailing "/" ("" for the root).
 std::optional<std::string> HomeFolder() {
-    std::optional<std::string> home = platform::homeFolderOfCurrentUser();
+    std::optional<std::string> home = skrw::platform::homeFolderOfCurrentUser();
     if (!home) return std::nullopt;
     while (!home->empty() && home->back() == '/') home->pop_back();
     return home;

@@ -9,7 +9,7 @@
 
 #include "platform/StringsFileParser.h"
 
-namespace platform {
+namespace skrw::platform {
 namespace {
 
 bool isPlainCode(std::string_view code) {
@@ -105,4 +105,4 @@ String copyLocalizedString(BundleRef bundle, const String& key, const String& va
     return notFound;
 }
 
-}  // namespace platform
+}  // namespace skrw::platform

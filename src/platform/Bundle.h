@@ -11,7 +11,7 @@
 
 #include "platform/String.h"
 
-namespace platform {
+namespace skrw::platform {
 
 // What a bundle reference points at. The host creates it for the bundle
 // folder it loaded and keeps it alive while the plug-in is loaded.
@@ -40,4 +40,4 @@ String copyLocalizedString(BundleRef bundle, const String& key, const String& va
 // digits and "-" only) are passed over. No language appears twice.
 std::vector<std::string> preferredLanguages();
 
-}  // namespace platform
+}  // namespace skrw::platform

@@ -7,7 +7,7 @@
 
 #include "platform/Utf.h"
 
-namespace platform {
+namespace skrw::platform {
 namespace {
 
 // The C library's Unicode locale, whose character class tables carry the
@@ -120,4 +120,4 @@ std::string uppercaseUtf8(std::string_view validUtf8) {
     return mapText(validUtf8, kUpperFullMappings, [&](char32_t c) { return locale.upper(c); });
 }
 
-}  // namespace platform
+}  // namespace skrw::platform

@@ -10,10 +10,10 @@
 #include <string>
 #include <string_view>
 
-namespace platform {
+namespace skrw::platform {
 
 // `validUtf8` must be valid UTF-8; the results are valid UTF-8.
 std::string lowercaseUtf8(std::string_view validUtf8);
 std::string uppercaseUtf8(std::string_view validUtf8);
 
-}  // namespace platform
+}  // namespace skrw::platform

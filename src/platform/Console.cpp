@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-namespace platform {
+namespace skrw::platform {
 
 void consoleLine(std::string_view text) {
     // One write per line, so lines from different threads never interleave.
@@ -13,4 +13,4 @@ void consoleLine(std::string_view text) {
     std::fflush(stderr);
 }
 
-}  // namespace platform
+}  // namespace skrw::platform

@@ -2,8 +2,8 @@
 // The system console: one line per call on standard error.
 #include <string_view>
 
-namespace platform {
+namespace skrw::platform {
 
 void consoleLine(std::string_view text);
 
-}  // namespace platform
+}  // namespace skrw::platform

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace platform {
+namespace skrw::platform {
 
 namespace {
 
@@ -112,4 +112,4 @@ FileReadBuf::pos_type FileReadBuf::seekpos(pos_type position, std::ios_base::ope
     return position;
 }
 
-}  // namespace platform
+}  // namespace skrw::platform

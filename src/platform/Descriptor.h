@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-namespace platform {
+namespace skrw::platform {
 
 // Owns a file descriptor and closes it once: when reset, replaced or destroyed. -1 holds none.
 class UniqueFd {
@@ -86,4 +86,4 @@ class FileReadStream : public std::iostream {
     FileReadBuf m_buffer;
 };
 
-}  // namespace platform
+}  // namespace skrw::platform

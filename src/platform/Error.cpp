@@ -3,7 +3,7 @@
 #include <cstring>
 #include <utility>
 
-namespace platform {
+namespace skrw::platform {
 namespace {
 
 // strerror_r comes in two forms (XSI answers an int, GNU a pointer); these
@@ -44,4 +44,4 @@ bool failWithErrno(Error& error, int errorNumber, const std::string& operation,
     return false;
 }
 
-}  // namespace platform
+}  // namespace skrw::platform

@@ -2,7 +2,7 @@
 // A platform error: what a failed file or folder operation reports.
 #include <string>
 
-namespace platform {
+namespace skrw::platform {
 
 struct Error {
     long long code = 0;                // signed error number (errno for system calls)
@@ -21,4 +21,4 @@ struct Error {
 [[nodiscard]] bool failWithErrno(Error& error, int errorNumber, const std::string& operation,
                                  const std::string& path);
 
-}  // namespace platform
+}  // namespace skrw::platform

@@ -5,7 +5,7 @@
 
 #include <cerrno>
 
-namespace platform::FileManager {
+namespace skrw::platform::FileManager {
 namespace {
 
 void report(Error* error, int errorNumber, const char* operation, const std::string& path) {
@@ -75,4 +75,4 @@ bool isTransferable(const struct stat& info, const std::string& operation, const
     return false;
 }
 
-}  // namespace platform::FileManager
+}  // namespace skrw::platform::FileManager

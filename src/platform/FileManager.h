@@ -8,7 +8,7 @@
 
 #include "platform/Error.h"
 
-namespace platform::FileManager {
+namespace skrw::platform::FileManager {
 
 // Creates the folder and every missing folder above it. Succeeds when the
 // folder exists already; fails (error set when `error` is given) when a file
@@ -31,4 +31,4 @@ bool fileExistsAtPath(const std::string& path, bool* isDirectory = nullptr);
 bool isTransferable(const struct stat& info, const std::string& operation, const std::string& path,
                     Error& error);
 
-}  // namespace platform::FileManager
+}  // namespace skrw::platform::FileManager

@@ -10,7 +10,7 @@
 
 #include "platform/String.h"
 
-namespace platform {
+namespace skrw::platform {
 namespace {
 
 // The reentrant look-ups fill a caller's buffer; it grows until the entry
@@ -56,9 +56,9 @@ std::optional<std::string> homeFolderOfUser(const std::string& name) {
         });
 }
 
-}  // namespace platform
+}  // namespace skrw::platform
 
-namespace platform::paths {
+namespace skrw::platform::paths {
 namespace {
 
 std::string_view withoutTrailingSlashes(std::string_view path) {
@@ -127,9 +127,9 @@ std::string deleteLastComponent(std::string_view path) {
     return std::string(parent);
 }
 
-}  // namespace platform::paths
+}  // namespace skrw::platform::paths
 
-namespace platform {
+namespace skrw::platform {
 
 // Expansion brings in a home folder from outside, so its result is checked
 // as UTF-8 again; removing a component only cuts valid text at a "/", which
@@ -146,4 +146,4 @@ String String::stringByDeletingLastPathComponent() const {
     return m_text ? String(paths::deleteLastComponent(*m_text)) : String();
 }
 
-}  // namespace platform
+}  // namespace skrw::platform

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace platform {
+namespace skrw::platform {
 
 // The current user's home folder: $HOME when it is set and not empty,
 // otherwise the password database's entry for the process's user. Nothing
@@ -16,9 +16,9 @@ std::optional<std::string> homeFolderOfCurrentUser();
 // unknown user or an empty name.
 std::optional<std::string> homeFolderOfUser(const std::string& name);
 
-}  // namespace platform
+}  // namespace skrw::platform
 
-namespace platform::paths {
+namespace skrw::platform::paths {
 
 // A leading "~" component becomes the current user's home folder, "~name"
 // that user's home folder; exactly one "/" joins the home folder and the
@@ -35,4 +35,4 @@ std::string standardize(std::string_view path);
 // component gives the empty text.
 std::string deleteLastComponent(std::string_view path);
 
-}  // namespace platform::paths
+}  // namespace skrw::platform::paths

@@ -9,7 +9,7 @@
 #include "platform/CaseMapping.h"
 #include "platform/Utf.h"
 
-namespace platform {
+namespace skrw::platform {
 
 String String::fromUtf8(std::string_view utf8) {
     return String(utf::sanitizeUtf8(utf8));
@@ -174,4 +174,4 @@ bool String::boolValue() const {
     return c == 'Y' || c == 'y' || c == 'T' || c == 't' || (c >= '1' && c <= '9');
 }
 
-}  // namespace platform
+}  // namespace skrw::platform

@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-namespace platform {
+namespace skrw::platform {
 
 class String {
   public:
@@ -88,4 +88,4 @@ class String {
     std::optional<std::string> m_text;
 };
 
-}  // namespace platform
+}  // namespace skrw::platform

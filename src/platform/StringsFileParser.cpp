@@ -2,7 +2,7 @@
 
 #include "platform/Utf.h"
 
-namespace platform {
+namespace skrw::platform {
 namespace {
 
 class Parser {
@@ -157,4 +157,4 @@ std::optional<StringTable> parseStringsFile(std::string_view text) {
     return Parser(text).parse();
 }
 
-}  // namespace platform
+}  // namespace skrw::platform

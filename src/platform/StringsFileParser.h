@@ -15,7 +15,7 @@
 #include <string_view>
 #include <unordered_map>
 
-namespace platform {
+namespace skrw::platform {
 
 using StringTable = std::unordered_map<std::string, std::string>;
 
@@ -25,4 +25,4 @@ using StringTable = std::unordered_map<std::string, std::string>;
 // between the entries.
 [[nodiscard]] std::optional<StringTable> parseStringsFile(std::string_view text);
 
-}  // namespace platform
+}  // namespace skrw::platform

@@ -1,6 +1,6 @@
 #include "platform/Utf.h"
 
-namespace platform::utf {
+namespace skrw::platform::utf {
 namespace {
 
 struct ByteRange {
@@ -156,4 +156,4 @@ std::size_t utf16Length(std::string_view validUtf8) {
     return units;
 }
 
-}  // namespace platform::utf
+}  // namespace skrw::platform::utf

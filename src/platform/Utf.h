@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace platform::utf {
+namespace skrw::platform::utf {
 
 inline constexpr char32_t kReplacementCharacter = 0xFFFD;
 
@@ -44,4 +44,4 @@ bool isHighSurrogate(char32_t unit);
 bool isLowSurrogate(char32_t unit);
 char32_t combineSurrogates(char32_t high, char32_t low);
 
-}  // namespace platform::utf
+}  // namespace skrw::platform::utf

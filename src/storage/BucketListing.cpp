@@ -6,7 +6,7 @@
 #include "storage/SKFuncs.h"
 #include "storage/ServiceClient.h"
 
-using platform::String;
+using skrw::platform::String;
 using namespace skrw::storage;
 
 namespace {

@@ -2,7 +2,7 @@
 #include "storage/SKFuncs.h"
 #include "storage/ServiceClient.h"
 
-using platform::String;
+using skrw::platform::String;
 using namespace skrw::storage;
 
 bool SKFuncs::copyObjectFromSourceBucket(const String& sourceBucket, const String& sourceKey,

@@ -13,7 +13,7 @@
 #include "storage/SKFuncs.h"
 #include "storage/ServiceClient.h"
 
-using platform::String;
+using skrw::platform::String;
 using namespace skrw::storage;
 
 namespace {
@@ -25,7 +25,7 @@ const char kFolderMessage[] =
 
 // The folder as an absolute path, taken before the current folder changes, so that the file is
 // written inside the destination folder whatever the change of the current folder gives.
-bool absoluteFolder(const std::string& folder, std::string& absolute, platform::Error& error) {
+bool absoluteFolder(const std::string& folder, std::string& absolute, skrw::platform::Error& error) {
     if (folder.starts_with('/')) {
         absolute = folder;
         return true;
@@ -33,7 +33,7 @@ bool absoluteFolder(const std::string& folder, std::string& absolute, platform::
     std::vector<char> buffer(4096);
     while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
         if (errno != ERANGE) {
-            error = platform::Error::fromErrno(errno, "getcwd", folder);
+            error = skrw::platform::Error::fromErrno(errno, "getcwd", folder);
             return false;
         }
         buffer.resize(buffer.size() * 2);
@@ -57,7 +57,7 @@ class DownloadDestination {
             m_ready = prepare();
         }
         if (!m_ready) return nullptr;
-        platform::Error error;
+        skrw::platform::Error error;
         Aws::IOStream* stream = m_file.newStream(error);
         if (stream == nullptr) m_platformFailure = error;
         return stream;
@@ -66,7 +66,7 @@ class DownloadDestination {
     // Records why the destination could not take the body, when that is why the download
     // failed; false when nothing local failed.
     bool recordLocalFailure(SkrError& record) {
-        platform::Error error;
+        skrw::platform::Error error;
         if (m_file.writeFailed(error)) m_platformFailure = error;
         if (m_folderFailure) {
             recordFailure(record, kFolderMessage, "-400", kSource);
@@ -78,18 +78,18 @@ class DownloadDestination {
         return true;
     }
 
-    bool commit(platform::Error& error) { return m_file.commit(error); }
+    bool commit(skrw::platform::Error& error) { return m_file.commit(error); }
 
     // Whether the file the download would replace exists (links followed) as something that
     // must not be replaced: a FIFO, a socket or a device. Checked before any request, by stat
     // alone, so that a FIFO is never opened; ReplacementFile checks again when it opens.
-    bool refusesTarget(platform::Error& error) const {
+    bool refusesTarget(skrw::platform::Error& error) const {
         const String workPath = downloadWorkPath(m_path);
         const String folder = downloadFolder(workPath);
         const std::string target = joined(folder.utf8(), downloadFileName(workPath, folder).utf8());
         struct stat info {};
         return ::stat(target.c_str(), &info) == 0 &&
-               !platform::FileManager::isTransferable(info, "open", target, error);
+               !skrw::platform::FileManager::isTransferable(info, "open", target, error);
     }
 
   private:
@@ -101,21 +101,21 @@ class DownloadDestination {
     bool prepare() {
         const String workPath = downloadWorkPath(m_path);
         const String folder = downloadFolder(workPath);
-        platform::Error error;
+        skrw::platform::Error error;
         std::string folderPath;
         if (!absoluteFolder(folder.utf8(), folderPath, error)) {
             m_platformFailure = error;
             return false;
         }
         const bool created =
-            platform::FileManager::createDirectoryWithIntermediates(folder.utf8(), nullptr);
+            skrw::platform::FileManager::createDirectoryWithIntermediates(folder.utf8(), nullptr);
         if (folder.isEqualToString(String::fromUtf8(kVolumesFolder)) || !created) {
             m_folderFailure = true;
             return false;
         }
         // Callers rely on the download folder becoming the current folder; its answer does not
         // matter here, since the file is written by its full path.
-        platform::FileManager::changeCurrentDirectoryPath(folder.utf8());
+        skrw::platform::FileManager::changeCurrentDirectoryPath(folder.utf8());
 
         const std::string fileName = downloadFileName(workPath, folder).utf8();
         if (!m_file.open(joined(folderPath, fileName), error)) {
@@ -130,7 +130,7 @@ class DownloadDestination {
     bool m_prepared = false;
     bool m_ready = false;
     bool m_folderFailure = false;
-    std::optional<platform::Error> m_platformFailure;
+    std::optional<skrw::platform::Error> m_platformFailure;
 };
 
 }  // namespace
@@ -140,7 +140,7 @@ bool SKFuncs::getObject(const String& bucket, const String& key, const String& p
     if (!hasOperands(m_error, kSource, m_credentials, bucket, &key, &path)) return false;
     // Declared before the outcome, which may hold one of its streams.
     DownloadDestination destination(path);
-    if (platform::Error refused; destination.refusesTarget(refused)) {
+    if (skrw::platform::Error refused; destination.refusesTarget(refused)) {
         m_error.setErrorWithError(SkrError(refused));
         return false;
     }
@@ -156,7 +156,7 @@ bool SKFuncs::getObject(const String& bucket, const String& key, const String& p
         }
         return false;
     }
-    platform::Error error;
+    skrw::platform::Error error;
     if (!outcome.GetResult().GetBody().flush() || !destination.commit(error)) {
         if (!destination.recordLocalFailure(m_error)) m_error.setErrorWithError(SkrError(error));
         return false;

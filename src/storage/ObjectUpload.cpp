@@ -7,7 +7,7 @@
 #include "storage/ServiceClient.h"
 #include "storage/UploadFile.h"
 
-using platform::String;
+using skrw::platform::String;
 using namespace skrw::storage;
 
 namespace {
@@ -18,7 +18,7 @@ const char kSource[] = "PostObject";
 std::optional<String> chosenUploadPath(const String& path) {
     for (const String& candidate : uploadCandidates(path)) {
         bool isDirectory = false;
-        if (platform::FileManager::fileExistsAtPath(candidate.utf8(), &isDirectory)) {
+        if (skrw::platform::FileManager::fileExistsAtPath(candidate.utf8(), &isDirectory)) {
             if (isDirectory) return std::nullopt;
             return candidate;
         }
@@ -39,7 +39,7 @@ bool SKFuncs::postObject(const String& bucket, const String& key, const String& 
     }
     // A file that cannot be read, or is not a regular file, is refused before any request, so
     // that nothing unread is ever reported as stored (or removed).
-    platform::Error error;
+    skrw::platform::Error error;
     UploadFile file;
     if (!file.open(chosen->utf8(), error)) {
         m_error.setErrorWithError(SkrError(error));

@@ -7,7 +7,7 @@
 
 namespace skrw::storage {
 
-using platform::String;
+using skrw::platform::String;
 
 String regionFromParameters(const String& parameters) {
     const String empty = String::fromUtf8("");
@@ -25,7 +25,7 @@ String regionFromParameters(const String& parameters) {
 
 }  // namespace skrw::storage
 
-Aws::S3::Model::BucketLocationConstraint GetRegion(const platform::String& region) {
+Aws::S3::Model::BucketLocationConstraint GetRegion(const skrw::platform::String& region) {
     using Aws::S3::Model::BucketLocationConstraint;
     // The S3 layer's table of location names, matched exactly against the lower-cased text. Its
     // one upper-case name, "EU", can never match such a text, and is never chosen.

@@ -7,7 +7,7 @@
 #include "storage/Region.h"
 #include "storage/ServiceClient.h"
 
-using platform::String;
+using skrw::platform::String;
 using namespace skrw::storage;
 
 namespace {

@@ -47,50 +47,50 @@ class SKFuncs {
     // "aws" (any case) once a probe listing of all buckets succeeds with them; the optional
     // parameters (null when absent) may name the region of later bucket and object operations
     // with a "region=<name>" pair. A failure leaves earlier accepted credentials in force.
-    bool useCredentialsForService(const platform::String& service, const platform::String& username,
-                                  const platform::String& password,
-                                  const platform::String& parameters);
+    bool useCredentialsForService(const skrw::platform::String& service, const skrw::platform::String& username,
+                                  const skrw::platform::String& password,
+                                  const skrw::platform::String& parameters);
     // The names of all buckets, each followed by a line feed; "!!ERROR!!" on failure.
-    platform::String listBuckets();
+    skrw::platform::String listBuckets();
 
     // Lists one page of the bucket's objects and keeps it as the last listing. Prefix,
     // delimiter, maximum keys and continuation token may each be null (absent) or empty.
-    bool getBucket(const platform::String& bucket, const platform::String& prefix,
-                   const platform::String& delimiter, const platform::String& maxKeys,
-                   const platform::String& continuationToken);
+    bool getBucket(const skrw::platform::String& bucket, const skrw::platform::String& prefix,
+                   const skrw::platform::String& delimiter, const skrw::platform::String& maxKeys,
+                   const skrw::platform::String& continuationToken);
     // One property of the last listing, by name (any case) and 0-based object index; the empty
     // text for an unknown name; "!!ERROR!!" on failure. Never contacts the service.
-    platform::String getBucketProperty(const platform::String& name, std::int32_t index);
+    skrw::platform::String getBucketProperty(const skrw::platform::String& name, std::int32_t index);
 
-    bool createBucket(const platform::String& bucket);
-    bool deleteBucket(const platform::String& bucket);
+    bool createBucket(const skrw::platform::String& bucket);
+    bool deleteBucket(const skrw::platform::String& bucket);
 
     // Downloads the object into the local path (volume form; "~" expanded; the destination
     // folder is created and becomes the process's current folder).
-    bool getObject(const platform::String& bucket, const platform::String& key,
-                   const platform::String& path);
+    bool getObject(const skrw::platform::String& bucket, const skrw::platform::String& key,
+                   const skrw::platform::String& path);
     // Uploads the local file at the path (or at its volume form) as the object; removes the file
     // afterwards when deleteAfter is set and the service accepted the upload.
-    bool postObject(const platform::String& bucket, const platform::String& key,
-                    const platform::String& path, bool deleteAfter);
+    bool postObject(const skrw::platform::String& bucket, const skrw::platform::String& key,
+                    const skrw::platform::String& path, bool deleteAfter);
 
-    bool copyObjectFromSourceBucket(const platform::String& sourceBucket,
-                                    const platform::String& sourceKey,
-                                    const platform::String& destinationBucket,
-                                    const platform::String& destinationKey);
-    bool deleteObject(const platform::String& bucket, const platform::String& key);
+    bool copyObjectFromSourceBucket(const skrw::platform::String& sourceBucket,
+                                    const skrw::platform::String& sourceKey,
+                                    const skrw::platform::String& destinationBucket,
+                                    const skrw::platform::String& destinationKey);
+    bool deleteObject(const skrw::platform::String& bucket, const skrw::platform::String& key);
 
     // Records the triple without clearing first.
-    void SetError(const platform::String& message, const platform::String& code,
-                  const platform::String& source);
+    void SetError(const skrw::platform::String& message, const skrw::platform::String& code,
+                  const skrw::platform::String& source);
     // The record's three-line text.
-    platform::String getLastError() const;
+    skrw::platform::String getLastError() const;
     // The record's code.
-    platform::String getLastErrorCode() const;
+    skrw::platform::String getLastErrorCode() const;
 
   private:
-    platform::String m_region = platform::String::fromUtf8("");
-    platform::String m_nextToken;  // null: no token kept
+    skrw::platform::String m_region = skrw::platform::String::fromUtf8("");
+    skrw::platform::String m_nextToken;  // null: no token kept
     bool m_isTruncated = false;
     std::vector<Aws::S3::Model::Object> m_contents;
     SkrError m_error;
@@ -101,4 +101,4 @@ class SKFuncs {
 
 // The location constraint for a region text: the one whose name in the S3 layer's table equals the
 // lower-cased text ("EU" never does), us_east_1 for anything else (the empty text included).
-Aws::S3::Model::BucketLocationConstraint GetRegion(const platform::String& region);
+Aws::S3::Model::BucketLocationConstraint GetRegion(const skrw::platform::String& region);

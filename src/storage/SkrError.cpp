@@ -4,7 +4,7 @@
 
 namespace {
 
-using platform::String;
+using skrw::platform::String;
 
 const char kSuccess[] = "Success";
 const char kNoErrorCode[] = "0";
@@ -21,7 +21,7 @@ SkrError::SkrError()
 SkrError::SkrError(const String& message, const String& code, const String& source)
     : m_message(message), m_code(code), m_source(source) {}
 
-SkrError::SkrError(const platform::Error& error)
+SkrError::SkrError(const skrw::platform::Error& error)
     : m_message(String::fromUtf8(error.description)),
       m_code(String::fromInteger(error.code)),
       m_source(String::fromUtf8(kPlatformSource)) {}
@@ -36,7 +36,7 @@ void SkrError::setErrorWithError(const SkrError& other) {
     setError(other.m_message, other.m_code, other.m_source);
 }
 
-void SkrError::setErrorWithNSError(const platform::Error& error) {
+void SkrError::setErrorWithNSError(const skrw::platform::Error& error) {
     setError(String::fromUtf8(error.localizedDescription), String::fromInteger(error.code),
              String::fromUtf8(kPlatformSource));
 }

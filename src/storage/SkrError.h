@@ -17,40 +17,40 @@ class SkrError {
     // init: "Success", "0", "Initialization".
     SkrError();
     // initWithData:code:source:
-    SkrError(const platform::String& message, const platform::String& code,
-             const platform::String& source);
+    SkrError(const skrw::platform::String& message, const skrw::platform::String& code,
+             const skrw::platform::String& source);
     // initWithError: copies the other record's three texts.
     SkrError(const SkrError& other) = default;
     // initWithNSError: message = the error's description, code = its number ("%ld"),
     // source = "ERROR".
-    explicit SkrError(const platform::Error& error);
+    explicit SkrError(const skrw::platform::Error& error);
 
     SkrError& operator=(const SkrError& other) = default;
 
     // setError:code:source: replaces all three texts.
-    void setError(const platform::String& message, const platform::String& code,
-                  const platform::String& source);
+    void setError(const skrw::platform::String& message, const skrw::platform::String& code,
+                  const skrw::platform::String& source);
     // setErrorWithError: replaces all three texts with the other record's.
     void setErrorWithError(const SkrError& other);
     // setErrorWithNSError: message = the error's localized description, code = its number
     // ("%ld"), source = "ERROR".
-    void setErrorWithNSError(const platform::Error& error);
+    void setErrorWithNSError(const skrw::platform::Error& error);
 
     // "MESSAGE: " message LF "CODE: " code LF "SOURCE: " source, no line feed at the end; each
     // text inserted unchanged (a null text reads as empty).
-    platform::String getError() const;
+    skrw::platform::String getError() const;
     // Back to "Success", "0", "Initialization".
     void clearError();
 
-    const platform::String& message() const { return m_message; }
-    const platform::String& code() const { return m_code; }
-    const platform::String& source() const { return m_source; }
-    void setMessage(const platform::String& message) { m_message = message; }
-    void setCode(const platform::String& code) { m_code = code; }
-    void setSource(const platform::String& source) { m_source = source; }
+    const skrw::platform::String& message() const { return m_message; }
+    const skrw::platform::String& code() const { return m_code; }
+    const skrw::platform::String& source() const { return m_source; }
+    void setMessage(const skrw::platform::String& message) { m_message = message; }
+    void setCode(const skrw::platform::String& code) { m_code = code; }
+    void setSource(const skrw::platform::String& source) { m_source = source; }
 
   private:
-    platform::String m_message;
-    platform::String m_code;
-    platform::String m_source;
+    skrw::platform::String m_message;
+    skrw::platform::String m_code;
+    skrw::platform::String m_source;
 };

@@ -39,8 +39,8 @@ extern "C" {
 void __real__ZN7SKFuncsC1Ev(SKFuncs* self);
 void __real__ZN7SKFuncsD1Ev(SKFuncs* self);
 void __real__ZN12PluginLoggerD1Ev(PluginLogger* self);
-platform::String __real__ZN8platform19copyLocalizedStringEPKNS_12BundleRecordERKNS_6StringES5_S5_(
-    platform::BundleRef, const platform::String&, const platform::String&, const platform::String&);
+skrw::platform::String __real__ZN4skrw8platform19copyLocalizedStringEPKNS0_12BundleRecordERKNS0_6StringES6_S6_(
+    skrw::platform::BundleRef, const skrw::platform::String&, const skrw::platform::String&, const skrw::platform::String&);
 
 void __wrap__ZN7SKFuncsC1Ev(SKFuncs* self) {
     gEvents.push_back("SKFuncs()");
@@ -55,17 +55,17 @@ void __wrap__ZN12PluginLoggerD1Ev(PluginLogger* self) {
     gEvents.push_back("~PluginLogger()");
     __real__ZN12PluginLoggerD1Ev(self);
 }
-void __wrap__ZN8platform11consoleLineESt17basic_string_viewIcSt11char_traitsIcEE(
+void __wrap__ZN4skrw8platform11consoleLineESt17basic_string_viewIcSt11char_traitsIcEE(
     std::string_view text) {
     if (gRegisteredAtFirstConsoleLine == 0)
         gRegisteredAtFirstConsoleLine = skrw::hostsim::Registry::instance().log().size();
     gEvents.push_back(std::string(text));
 }
-platform::String __wrap__ZN8platform19copyLocalizedStringEPKNS_12BundleRecordERKNS_6StringES5_S5_(
-    platform::BundleRef bundle, const platform::String& key, const platform::String& value,
-    const platform::String& table) {
+skrw::platform::String __wrap__ZN4skrw8platform19copyLocalizedStringEPKNS0_12BundleRecordERKNS0_6StringES6_S6_(
+    skrw::platform::BundleRef bundle, const skrw::platform::String& key, const skrw::platform::String& value,
+    const skrw::platform::String& table) {
     gLookedUp.push_back(std::stoi(key.utf8().substr(5)));
-    return __real__ZN8platform19copyLocalizedStringEPKNS_12BundleRecordERKNS_6StringES5_S5_(
+    return __real__ZN4skrw8platform19copyLocalizedStringEPKNS0_12BundleRecordERKNS0_6StringES6_S6_(
         bundle, key, value, table);
 }
 }  // extern "C"
@@ -110,7 +110,7 @@ class Host : public testing::Test {
 
     TempDir home_;
     ScopedEnv homeVariable_{"HOME", home_.path()};
-    platform::BundleRecord bundle_{platform::BundleRecord::kMagic, SKRW_TEST_BUNDLE_DIR};
+    skrw::platform::BundleRecord bundle_{skrw::platform::BundleRecord::kMagic, SKRW_TEST_BUNDLE_DIR};
 };
 
 TEST_F(Host, StartupAcceptsInterfaceVersions50To255AndAfterARefusalShutdownDeletesNothing) {

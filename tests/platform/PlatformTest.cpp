@@ -12,9 +12,9 @@
 #include "platform/String.h"
 #include "platform/StringsFileParser.h"
 
-namespace fm = platform::FileManager;
+namespace fm = skrw::platform::FileManager;
 namespace fs = std::filesystem;
-using platform::String;
+using skrw::platform::String;
 using namespace skrw::test;
 
 static String u8(std::string_view text) {
@@ -116,7 +116,7 @@ TEST(StringsFile, ReadsEntriesAndEscapesAndRefusesMalformedText) {
         {" /* only */ // comments", "<none>"}};
     for (const auto& [text, expected] : rows) {
         SCOPED_TRACE(text);
-        const auto table = platform::parseStringsFile(text);
+        const auto table = skrw::platform::parseStringsFile(text);
         EXPECT_EQ(!table ? "<refused>" : table->count("k") ? table->at("k") : "<none>", expected);
     }
     const std::string refused[] = {R"("k" = "1")",       R"("k" "1";)",
@@ -124,7 +124,7 @@ TEST(StringsFile, ReadsEntriesAndEscapesAndRefusesMalformedText) {
                                    R"(k = "1";)",        R"("k" = "\x";)",
                                    R"("k" = "\u12G4";)", R"("k" = "1";;)",
                                    "\"k\" = \"\xC3\";",  std::string("\xFF\xFE\"\0k\0\"\0", 8)};
-    for (const std::string& text : refused) EXPECT_FALSE(platform::parseStringsFile(text)) << text;
+    for (const std::string& text : refused) EXPECT_FALSE(skrw::platform::parseStringsFile(text)) << text;
 }
 
 TEST(Bundle, LooksUpTheKeyInTheTableOfThePreferredLanguageThenEnglishElseGivesTheValueBack) {
@@ -136,11 +136,11 @@ TEST(Bundle, LooksUpTheKeyInTheTableOfThePreferredLanguageThenEnglishElseGivesTh
         writeFile(bundle.path() + "/Resources/" + language + ".lproj/T.strings", table);
     }
     writeFile(bundle.path() + "/Resources/evil.strings", R"("hi" = "outside";)");
-    const platform::BundleRecord record{platform::BundleRecord::kMagic, bundle.path().c_str()};
-    const platform::BundleRecord wrong{0, bundle.path().c_str()};
+    const skrw::platform::BundleRecord record{skrw::platform::BundleRecord::kMagic, bundle.path().c_str()};
+    const skrw::platform::BundleRecord wrong{0, bundle.path().c_str()};
     // LANGUAGE, LANG, the key, table and value asked, the answer, the bundle
     using Row = std::tuple<const char*, const char*, const char*, const char*, const char*,
-                           const char*, const platform::BundleRecord*>;
+                           const char*, const skrw::platform::BundleRecord*>;
     const Row rows[] = {
         {"", "de_DE.UTF-8", "hi", "T", "v", "Hallo", &record},
         {"", "de_DE.UTF-8", "en", "T", "v", "English", &record},
@@ -158,12 +158,12 @@ TEST(Bundle, LooksUpTheKeyInTheTableOfThePreferredLanguageThenEnglishElseGivesTh
         ScopedEnv languages("LANGUAGE", language), all("LC_ALL", std::nullopt),
             messages("LC_MESSAGES", std::nullopt), langVariable("LANG", lang);
         const String found =
-            platform::copyLocalizedString(bundle, u8(key), value ? u8(value) : String(), u8(table));
+            skrw::platform::copyLocalizedString(bundle, u8(key), value ? u8(value) : String(), u8(table));
         EXPECT_EQ(found.utf8(), expected);
     }
     ScopedEnv language("LANGUAGE", "pt_BR:fr::de"), all("LC_ALL", ""),
         messages("LC_MESSAGES", "it_IT.UTF-8@euro"), lang("LANG", "es_ES.UTF-8");
-    EXPECT_EQ(platform::preferredLanguages(),
+    EXPECT_EQ(skrw::platform::preferredLanguages(),
               (std::vector<std::string>{"pt", "fr", "de", "it", "en"}));
 }
 
@@ -184,7 +184,7 @@ TEST(FileManager, MakesEntersTestsAndRemovesFoldersAndFailsWithThePlatformError)
     EXPECT_FALSE(fm::fileExistsAtPath(t + "/none", &folder) || folder || fm::fileExistsAtPath("") ||
                  fm::fileExistsAtPath("~/f"));
 
-    platform::Error error, below, missing, notFolder;
+    skrw::platform::Error error, below, missing, notFolder;
     EXPECT_TRUE(!fm::createDirectoryWithIntermediates(t + "/f", &error) && error.code == EEXIST);
     EXPECT_FALSE(fm::createDirectoryWithIntermediates(t + "/f/sub/deeper", &below) ||
                  below.code == 0);

@@ -21,7 +21,7 @@ using Aws::S3::Model::BucketLocationConstraint;
 using Class = Aws::S3::Model::ObjectStorageClass;
 
 using Aws::S3::Model::ObjectStorageClassMapper::GetNameForObjectStorageClass;
-const auto S = [](std::string_view text) { return platform::String::fromUtf8(text); };
+const auto S = [](std::string_view text) { return skrw::platform::String::fromUtf8(text); };
 
 TEST(SkrError, ThreeLinesAndThePlatformForms) {
     SkrError record;
@@ -47,7 +47,7 @@ TEST(LocalPaths, WhereADownloadIsWrittenAndWhereAnUploadIsLookedFor) {
         {"/Volumes/D/R/", "/Volumes/D/R/ /Volumes/D R/ /Volumes/D/R/"},
         {"/volumes/q", "/Volumes/volumes/q /Volumes/volumes q /volumes/q /Volumes/volumes/q"}};
     for (const auto& [given, expected] : rows) {
-        const platform::String work = downloadWorkPath(S(given)), folder = downloadFolder(work);
+        const skrw::platform::String work = downloadWorkPath(S(given)), folder = downloadFolder(work);
         std::string found = work.utf8() + " " + folder.utf8() + " ";
         found += downloadFileName(work, folder).utf8();
         for (const auto& path : uploadCandidates(S(given))) found += " " + path.utf8();
@@ -63,7 +63,7 @@ TEST(Region, FirstPairNamedRegionGivesItsValueAndOnlyAKnownNameAConstraint) {
         regions += regionFromParameters(S(parameters)).utf8() + "|";
     }
     EXPECT_EQ(regions, "us-west-2|EU-1| eu |||||");
-    EXPECT_FALSE(regionFromParameters(platform::String()).isNull());
+    EXPECT_FALSE(regionFromParameters(skrw::platform::String()).isNull());
     using Aws::S3::Model::BucketLocationConstraintMapper::GetNameForBucketLocationConstraint;
     for (int c = int(BucketLocationConstraint::eu_west_1);
          c <= int(BucketLocationConstraint::cn_northwest_1); ++c) {
@@ -109,7 +109,7 @@ TEST(ListingProperties, TextsOfAnObject) {
 
 // Each body through a stream of its own (each starts afresh), then the commit, as a download.
 bool replace(const std::string& target, std::initializer_list<std::string> bodies,
-             platform::Error& error) {
+             skrw::platform::Error& error) {
     ReplacementFile file;
     if (!file.open(target, error)) return false;
     for (const std::string& body : bodies) {
@@ -131,7 +131,7 @@ TEST(FileReplacement, OnlyTheCommitReplacesAndAFailedWriteLeavesTheOldFile) {
     const rlimit small{4096, limit.rlim_max};
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     for (const std::size_t size : {8192, 5}) {
-        platform::Error error;
+        skrw::platform::Error error;
         writeFile(target, "old");
         EXPECT_EQ(replace(target, {"a longer first attempt", std::string(size, '\0')}, error),
                   size == 5);

@@ -18,8 +18,8 @@ namespace {
 
 using namespace skrw::test;
 namespace fs = std::filesystem;
-const platform::String kNull;
-const auto S = [](std::string_view text) { return platform::String::fromUtf8(text); };
+const skrw::platform::String kNull;
+const auto S = [](std::string_view text) { return skrw::platform::String::fromUtf8(text); };
 // What the path itself names (links not followed).
 const auto kind = [](const std::string& path) { return fs::symlink_status(path).type(); };
 
@@ -56,8 +56,8 @@ class Storage : public ::testing::Test {
     void TearDown() override {
         EXPECT_TRUE(fs::exists("/.skrw-own-root") || !fs::exists("/Volumes"));
     }
-    bool signIn(const platform::String& service, const char* secret = kSecretKey,
-                const platform::String& parameters = kNull) {
+    bool signIn(const skrw::platform::String& service, const char* secret = kSecretKey,
+                const skrw::platform::String& parameters = kNull) {
         return funcs.useCredentialsForService(service, S(kAccessKey), S(secret), parameters);
     }
     void putObject(const std::string& key, const std::string& content) {
@@ -72,7 +72,7 @@ class Storage : public ::testing::Test {
         return property("keys");
     }
     // The operation whose refusals carry `source` (or a property read); true on success.
-    bool call(const std::string& source, std::vector<platform::String> a) {
+    bool call(const std::string& source, std::vector<skrw::platform::String> a) {
         a.resize(4);
         if (source == "CreateFolder") return funcs.createBucket(a[0]);
         if (source == "DeleteFolder") return funcs.deleteBucket(a[0]);
@@ -149,7 +149,7 @@ TEST_F(SignedOut, RefusalsComeInTheirOrderBeforeAnyRequest) {
     for (const auto& [source, signedOut, signedOutSource, order] : kOperations) {
         for (std::size_t step = 0; order[step] != '\0'; step += 2) {
             // Those checked before given; this one and the later ones null or empty in turn.
-            std::vector<platform::String> a(4, step % 4 ? kNull : S(""));
+            std::vector<skrw::platform::String> a(4, step % 4 ? kNull : S(""));
             for (std::size_t given = 0; given < step; given += 2) a[order[given] - '0'] = S(unsent);
             expectOutcome(call(source, a), kRefusals.at(order[step + 1]) + source);
         }
@@ -362,7 +362,7 @@ TEST_F(Buckets, ListingSendsWhatWasGivenAndAnswersItsObjectsByIndexAndPages) {
     }
     EXPECT_EQ(sent, "---- 1000|--- 1000|a%2F%2F-- 1000|---- 1000|---- 25|---- -5|---- 1|---- -1|");
     std::string pages;
-    platform::String token;  // absent on the first page
+    skrw::platform::String token;  // absent on the first page
     for (int page = 0; page < 3; ++page) {
         ASSERT_TRUE(call("GetFolder", {S(bucket), S("1"), token}));
         pages += property("keys") + property("istruncated");

@@ -10,8 +10,8 @@
 
 namespace {
 
-using platform::String;
-using platform::utf::isValidUtf8;
+using skrw::platform::String;
+using skrw::platform::utf::isValidUtf8;
 
 void checkConversions(const std::string& bytes, const std::u16string& units) {
     const String fromBytes = String::fromUtf8(bytes), fromUnits = String::fromUtf16(units);
