@@ -1,7 +1,5 @@
-// The storage operations meeting faults of the link and answers that are not S3, after the
-// credentials were accepted by the local S3 server: each fails with a readable record, loses
-// nothing local and leaves no temporary file; host texts at their limits reach the service as
-// their UTF-8 bytes, percent-encoded.
+// Storage operations meeting link faults and answers that are not S3 fail with a readable record,
+// lose nothing local and leave no temporary file; host texts at their limits arrive as UTF-8.
 #include <gtest/gtest.h>
 
 #include <filesystem>

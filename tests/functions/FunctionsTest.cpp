@@ -67,13 +67,13 @@ class Functions : public ::testing::Test {
     // The lines of the switched-on log without their dates: the indentation tabs and the text.
     std::vector<std::string> logLines() const {
         std::vector<std::string> lines;
-        std::istringstream in(readFile(home_.path() + "/Desktop/VORNIQ/HALDOREN/LogFile.txt"));
+        std::istringstream in(readFile(m_home.path() + "/Desktop/VORNIQ/HALDOREN/LogFile.txt"));
         for (std::string line; std::getline(in, line);) lines.push_back(line.substr(17));
         return lines;
     }
-    TempDir home_;
-    ScopedEnv homeVariable_{"HOME", home_.path()};
-    CurrentFolderGuard folder_;  // the log walk enters the log's folder
+    TempDir m_home;
+    ScopedEnv m_homeVariable{"HOME", m_home.path()};
+    CurrentFolderGuard m_folder;  // the log walk enters the log's folder
 };
 
 TEST_F(Functions, CountsOutsideTheTableBoundsAnswerErrorWithTheResultsLocaleAndKeepTheRecord) {
@@ -176,57 +176,57 @@ class StorageFunctions : public Functions {
         useServerEndpoint();
         Functions::SetUp();
         ASSERT_EQ(answer(SKRW_UseCredentials, texts({"s3", kAccessKey, kSecretKey})), "0");
-        ASSERT_EQ(answer(SKRW_CreateBucket, texts({bucket_})), "0");
+        ASSERT_EQ(answer(SKRW_CreateBucket, texts({m_bucket})), "0");
     }
     static std::string answer(ExtPluginType function, const Args& args) {
         return call(function, args).text;
     }
     std::string file(const std::string& name) {
-        writeFile(files_.path() + "/" + name, name);
-        return files_.path() + "/" + name;
+        writeFile(m_files.path() + "/" + name, name);
+        return m_files.path() + "/" + name;
     }
-    TempDir files_;
-    const std::string bucket_ = uniqueName("functions");
+    TempDir m_files;
+    const std::string m_bucket = uniqueName("functions");
 };
 
 TEST_F(StorageFunctions, ArgumentsReachTheOperationsInTheirPlacesAsTheirUtf16Units) {
-    const std::string key = " a\xEF\xBF\xBD ", download = files_.volumesPath() + "/b";
+    const std::string key = " a\xEF\xBF\xBD ", download = m_files.volumesPath() + "/b";
     // An unpaired surrogate becomes U+FFFD and blanks stay; an absent delete flag keeps the file.
-    const Args post = Args().textUtf8(bucket_).text(u" a\xD800 ").textUtf8(file("a"));
+    const Args post = Args().textUtf8(m_bucket).text(u" a\xD800 ").textUtf8(file("a"));
     ASSERT_EQ(answer(SKRW_PostObject, post), "0");
-    EXPECT_EQ(answer(SKRW_CopyObject, texts({bucket_, key, bucket_, "b"})), "0");
-    EXPECT_EQ(answer(SKRW_GetObject, texts({bucket_, "b", download})), "0");
+    EXPECT_EQ(answer(SKRW_CopyObject, texts({m_bucket, key, m_bucket, "b"})), "0");
+    EXPECT_EQ(answer(SKRW_GetObject, texts({m_bucket, "b", download})), "0");
     EXPECT_EQ(std::filesystem::file_size(download), 1u);
-    EXPECT_EQ(answer(SKRW_DeleteObject, texts({bucket_, key})), "0");
-    EXPECT_TRUE(std::filesystem::exists(files_.path() + "/a"));
+    EXPECT_EQ(answer(SKRW_DeleteObject, texts({m_bucket, key})), "0");
+    EXPECT_TRUE(std::filesystem::exists(m_files.path() + "/a"));
     // The fourth argument is the delete flag: exactly one of the true words, in any case.
     const std::pair<const char*, bool> flags[] = {
         {"y", false}, {"TRUE", false}, {"oN", false},  {"1", false}, {"ye\xC5\xBF", false},
         {"T", true},  {" yes", true},  {"yes ", true}, {"2", true}};
     for (const auto& [flag, kept] : flags) {
         const std::string path = file("flag");
-        EXPECT_EQ(answer(SKRW_PostObject, texts({bucket_, "flag", path, flag})), "0");
+        EXPECT_EQ(answer(SKRW_PostObject, texts({m_bucket, "flag", path, flag})), "0");
         EXPECT_EQ(std::filesystem::exists(path), kept) << '"' << flag << '"';
     }
-    EXPECT_NE(("\n" + answer(SKRW_ListAllBuckets, {})).find("\n" + bucket_ + "\n"),
+    EXPECT_NE(("\n" + answer(SKRW_ListAllBuckets, {})).find("\n" + m_bucket + "\n"),
               std::string::npos);
     // Listings: the arguments in their places, an empty continuation token sent as one.
     for (const char* key : {"d/a", "d/b", "d/c/d"})
-        ASSERT_EQ(answer(SKRW_PostObject, texts({bucket_, key, file("a")})), "0");
-    ASSERT_EQ(answer(SKRW_GetBucket, texts({bucket_, "d/", "/", "1"})), "0");
+        ASSERT_EQ(answer(SKRW_PostObject, texts({m_bucket, key, file("a")})), "0");
+    ASSERT_EQ(answer(SKRW_GetBucket, texts({m_bucket, "d/", "/", "1"})), "0");
     EXPECT_EQ(answer(SKRW_GetBucketProperty, texts({"keys", "0"})), "d/a\n");
     const std::string token = answer(SKRW_GetBucketProperty, texts({"nextcontinuationtoken", "0"}));
-    ASSERT_EQ(answer(SKRW_GetBucket, texts({bucket_, "d/", "/", "1", token})), "0");
+    ASSERT_EQ(answer(SKRW_GetBucket, texts({m_bucket, "d/", "/", "1", token})), "0");
     EXPECT_EQ(answer(SKRW_GetBucketProperty, texts({"keys", "0"})), "d/b\n");
-    ASSERT_EQ(answer(SKRW_GetBucket, texts({bucket_})), "0");
+    ASSERT_EQ(answer(SKRW_GetBucket, texts({m_bucket})), "0");
     EXPECT_EQ(answer(SKRW_GetBucketProperty, texts({"keys", "0"})), "b\nd/a\nd/b\nd/c/d\nflag\n");
     // The index is the low 32 bits of the number, read as a signed value.
     for (const auto& [index, key] :
          {std::pair{4294967299.0L, "d/c/d"}, {-4294967295.0L, "d/a"}, {4294967295.0L, "!!ERROR!!"}})
         EXPECT_EQ(answer(SKRW_GetBucketProperty, Args().textUtf8("key").number(index)), key);
-    answer(SKRW_GetBucket, texts({bucket_, "", "", "", ""}));
+    answer(SKRW_GetBucket, texts({m_bucket, "", "", "", ""}));
     std::vector<std::string> listings;  // this bucket's listing requests
-    for (const RecordedRequest& request : requestsFor(bucket_))
+    for (const RecordedRequest& request : requestsFor(m_bucket))
         if (request.target.find("list-type=2") != std::string::npos)
             listings.push_back(request.target + "&");
     ASSERT_EQ(listings.size(), 4u);

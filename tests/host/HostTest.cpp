@@ -95,7 +95,7 @@ class Host : public testing::Test {
                       std::uint64_t param3 = 0, std::int64_t result = 0) {
         CallRecord message{};
         message.interfaceVersion = version, message.selector = selector, message.param1 = param1;
-        message.param2 = ~0ull, message.param3 = param3, message.bundle = &bundle_;
+        message.param2 = ~0ull, message.param3 = param3, message.bundle = &m_bundle;
         message.result = result;
         FMExternCallProc(&message);
         return message.result;
@@ -108,9 +108,9 @@ class Host : public testing::Test {
         return Registry::instance().find(kind, name) != nullptr;
     }
 
-    TempDir home_;
-    ScopedEnv homeVariable_{"HOME", home_.path()};
-    skrw::platform::BundleRecord bundle_{skrw::platform::BundleRecord::kMagic, SKRW_TEST_BUNDLE_DIR};
+    TempDir m_home;
+    ScopedEnv m_homeVariable{"HOME", m_home.path()};
+    skrw::platform::BundleRecord m_bundle{skrw::platform::BundleRecord::kMagic, SKRW_TEST_BUNDLE_DIR};
 };
 
 TEST_F(Host, StartupAcceptsInterfaceVersions50To255AndAfterARefusalShutdownDeletesNothing) {
@@ -250,16 +250,16 @@ class StringTable : public Host {
   protected:
     StringTable() {
         // 1020 ASCII units and one character outside the BMP: 1022 units in 1025 bytes of UTF-8.
-        writeFile(folder_ + "/SKRWStrings.strings",
+        writeFile(m_folder + "/SKRWStrings.strings",
                   "\"SKRW 1\" = \"" + std::string(1020, 'a') + "\xF0\x9F\x98\x80\";" + R"x(
 "SKRW 3" = ""; "SKRW 4" = "x"; "SKRW 7" = "seven"; "SKRW 8" = "SKRW 8"; "SKRW 150" = "A(b(c)";
 "SKRW 153" = "(starts"; "SKRW 200" = "NoParenthesis"; "SKRW 201" = "Spaced (x)";
 "SKRW 350" = "d150"; "SKRW 401" = "d201";)x");
-        bundle_.folderPath = table_.path().c_str();
+        m_bundle.folderPath = m_table.path().c_str();
     }
-    TempDir table_;
-    std::string folder_ = table_.path() + "/Resources/en.lproj";
-    bool made_ = std::filesystem::create_directories(folder_);
+    TempDir m_table;
+    std::string m_folder = m_table.path() + "/Resources/en.lproj";
+    bool m_made = std::filesystem::create_directories(m_folder);
 };
 
 TEST_F(StringTable, ATextIsCopiedWithItsZeroOnlyWhenBothAndOneMoreUnitFit) {

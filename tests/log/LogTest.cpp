@@ -25,11 +25,11 @@ Lines logged(const std::string& path) {
 
 class LogTest : public ::testing::Test {
   protected:
-    std::string at(const std::string& relative) const { return temp_.path() + "/" + relative; }
+    std::string at(const std::string& relative) const { return m_temp.path() + "/" + relative; }
     std::string logIn(const std::string& folder) const { return at(folder + "/LogFile.txt"); }
-    TempDir temp_, home_;
-    ScopedEnv homeVariable_{"HOME", home_.path()};
-    CurrentFolderGuard folderGuard_;
+    TempDir m_temp, m_home;
+    ScopedEnv m_homeVariable{"HOME", m_home.path()};
+    CurrentFolderGuard m_folderGuard;
 };
 
 }  // namespace
@@ -51,7 +51,7 @@ TEST(LogLineFormat, LocalDateThenOneTabMoreThanTheDepthButAtLeastOneThenTheTextA
 }
 
 TEST_F(LogTest, WalkMakesEachFolderWithAllPermissionBitsAndEndsInTheLogFolder) {
-    // A path below temp_ and the folder where its walk ends.
+    // A path below m_temp and the folder where its walk ends.
     const std::pair<std::string, std::string> rows[] = {{"a/b/LogFile.txt", "a/b"},
                                                         {"/d///e//LogFile.txt", "d/e"},
                                                         {"f/LogFile.txt/g/LogFile.txt", "f"},
@@ -86,16 +86,16 @@ TEST_F(LogTest, LinesTakeTheDepthOfTheirFunctionAndNoHandleStaysOpenBetweenThem)
 TEST_F(LogTest, ARelativePathIsWalkedFromTheRootAndItsLinesOpenedFromTheFolderReached) {
     const std::string relative = logIn("logs").substr(1);
     fs::create_directories(at("logs/") + fs::path(relative).parent_path().string());
-    fs::current_path(home_.path());
+    fs::current_path(m_home.path());
     for (int i = 0; i < 2; ++i) PluginLogger("LOGS", relative);  // two sessions
     EXPECT_TRUE(fs::exists(logIn("logs")) && fs::is_empty(logIn("logs")));
     EXPECT_EQ(logged(at("logs/") + relative), (Lines{kStarted, kEnded, kStarted, kEnded}));
 }
 
 TEST_F(LogTest, TheDefaultLocationIsBelowTheHomeDesktopAndDeleteLogRemovesOnlyTheLog) {
-    const std::string folder = home_.path() + "/Desktop/VORNIQ/LOGS";
+    const std::string folder = m_home.path() + "/Desktop/VORNIQ/LOGS";
     {
-        ScopedEnv slashed("HOME", home_.path() + "/");
+        ScopedEnv slashed("HOME", m_home.path() + "/");
         PluginLogger logger("LOGS", "");
         EXPECT_EQ(fs::current_path(), folder);
     }
@@ -106,14 +106,14 @@ TEST_F(LogTest, TheDefaultLocationIsBelowTheHomeDesktopAndDeleteLogRemovesOnlyTh
 }
 
 TEST_F(LogTest, AnOffLogWritesNothingAndWhereTheWalkStopsNoFileIsMade) {
-    ScopedEnv noDesktop("HOME", temp_.path());
+    ScopedEnv noDesktop("HOME", m_temp.path());
     writeFile(at("Desktop"), "a file");
     PluginLogger logger("LOGS", "");  // no default location: off
     EXPECT_FALSE(logger.OpenLogFile());
     EXPECT_EQ(logger.SetLogPath(logIn("Desktop/sub")), 0);
     logger.EnteringFunction("F"), logger.ClearLog();
     EXPECT_FALSE(logger.OpenLogFile());
-    EXPECT_EQ(fs::current_path(), temp_.path());
+    EXPECT_EQ(fs::current_path(), m_temp.path());
     logger.SetLogPath(logIn("on")), logger.WriteLine("on");
     EXPECT_EQ(logged(logIn("on")), Lines{"\t\ton"});
     logger.ClearLog();

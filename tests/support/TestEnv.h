@@ -12,20 +12,20 @@ namespace skrw::test {
 // Sets `name` to `value` (unsets it for nothing) and restores the earlier state when destroyed.
 class ScopedEnv {
   public:
-    ScopedEnv(std::string name, const std::optional<std::string>& value) : name_(std::move(name)) {
-        if (const char* old = std::getenv(name_.c_str())) old_ = old;
+    ScopedEnv(std::string name, const std::optional<std::string>& value) : m_name(std::move(name)) {
+        if (const char* old = std::getenv(m_name.c_str())) m_old = old;
         apply(value);
     }
-    ~ScopedEnv() { apply(old_); }
+    ~ScopedEnv() { apply(m_old); }
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
   private:
     void apply(const std::optional<std::string>& v) {
-        v ? ::setenv(name_.c_str(), v->c_str(), 1) : ::unsetenv(name_.c_str());
+        v ? ::setenv(m_name.c_str(), v->c_str(), 1) : ::unsetenv(m_name.c_str());
     }
-    std::string name_;
-    std::optional<std::string> old_;
+    std::string m_name;
+    std::optional<std::string> m_old;
 };
 
 // Gives the process its current folder back when destroyed.

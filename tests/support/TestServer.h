@@ -1,5 +1,4 @@
-// Helpers for tests that talk to the local S3 test server (tests/s3server), started by the CTest
-// fixture `s3server` in a state folder fixed at configure time. Every function throws
+// Helpers for tests of the local S3 test server (CTest fixture `s3server`); every function throws
 // std::runtime_error, with the reason, when the server cannot be reached.
 #pragma once
 
@@ -14,12 +13,10 @@ namespace skrw::test {
 constexpr const char* kAccessKey = "S3RVER";
 constexpr const char* kSecretKey = "S3RVER";
 
-// The server's base URL, e.g. "http://127.0.0.1:45678". Throws when it takes no connection: a
-// test that went on would spend every call on the S3 layer's retries.
+// The server's base URL; throws when it takes no connection, so no test spends calls on retries.
 std::string serverEndpoint();
 
-// Sets AWS_ENDPOINT_URL_S3 to serverEndpoint() and unsets AWS_ENDPOINT_URL; call it before
-// starting threads.
+// Points AWS_ENDPOINT_URL_S3 at the server (AWS_ENDPOINT_URL unset); call before any thread.
 void useServerEndpoint();
 
 // A DNS-compatible bucket name starting with the prefix (made fit for one), unique in the run.
@@ -56,11 +53,11 @@ class TempDir {
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    const std::string& path() const { return path_; }
-    std::string volumesPath() const { return path_ + "/Volumes"; }
+    const std::string& path() const { return m_path; }
+    std::string volumesPath() const { return m_path + "/Volumes"; }
 
   private:
-    std::string path_;
+    std::string m_path;
 };
 
 }  // namespace skrw::test
