@@ -6,7 +6,6 @@
 
 #include <cstring>
 #include <map>
-#include <regex>
 #include <set>
 #include <sstream>
 
@@ -32,10 +31,13 @@ std::string entries(const std::string& folder) {
     return text;
 }
 
-// The first group of the pattern in the text ("-" when it is not there).
-std::string found(const std::string& text, const std::string& pattern) {
-    std::smatch match;
-    return std::regex_search(text, match, std::regex(pattern)) ? match.str(1) : "-";
+// The value of a query parameter in a target ("-" when it is not there).
+std::string found(const std::string& target, const std::string& name) {
+    std::size_t at = target.find("?" + name + "=");
+    if (at == std::string::npos) at = target.find("&" + name + "=");
+    if (at == std::string::npos) return "-";
+    at += name.size() + 2;
+    return target.substr(at, target.find('&', at) - at);
 }
 
 const std::string kNoFolder =
@@ -312,7 +314,9 @@ using Buckets = Storage;
 TEST_F(Buckets, RegionSignsLaterBucketOperationsAndOnlyAKnownOneOtherThanUsEast1IsAConstraint) {
     const std::string own = "EU-West-" + uniqueName("r");  // only this test signs with it
     const auto signedRegion = [](RecordedRequest request) {
-        return found(request.headers["authorization"], "Credential=[^/]*/[^/]*/([^/]*)/");
+        const std::string& auth = request.headers["authorization"];  // .../<region>/s3/aws4_request
+        const std::size_t end = auth.find("/s3/aws4_request"), start = auth.rfind('/', end - 1) + 1;
+        return auth.substr(start, end - start);
     };
     const std::tuple<std::string, std::string, bool> rows[] = {
         {"", "us-east-1", false},
@@ -349,16 +353,15 @@ TEST_F(Buckets, ListingSendsWhatWasGivenAndAnswersItsObjectsByIndexAndPages) {
               "README\na/1.txt\na/b/2.txt\n3falsea/b/2.txt");
     ASSERT_TRUE(funcs.getBucket(S(bucket), kNull, kNull, kNull, S("")));
     ASSERT_TRUE(funcs.getBucket(S(bucket), S("a/"), S("/"), kNull, kNull));
-    for (const char* text : {"", "25 items", "-5", "4294967297", "4294967295"}) {
+    for (const char* text : {"", "25 items", "-5", "4294967297", "4294967295"})
         call("GetFolder", {S(bucket), S(text)});
-    }
     std::string sent;  // of each listing: prefix, delimiter, token, owner and maximum keys
     for (const auto& request : requestsFor(bucket)) {
-        if (found(request.target, "[?&](list-type)=") == "-") continue;
+        if (found(request.target, "list-type") == "-") continue;
         for (const char* name : {"prefix", "delimiter", "continuation-token", "fetch-owner"}) {
-            sent += found(request.target, std::string("[?&]") + name + "=([^&]*)");
+            sent += found(request.target, name);
         }
-        sent += " " + found(request.target, "[?&]max-keys=([^&]*)") + "|";
+        sent += " " + found(request.target, "max-keys") + "|";
     }
     EXPECT_EQ(sent, "---- 1000|--- 1000|a%2F%2F-- 1000|---- 1000|---- 25|---- -5|---- 1|---- -1|");
     std::string pages;
