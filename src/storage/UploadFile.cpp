@@ -17,8 +17,10 @@ namespace {
 using platform::failWithErrno;
 
 bool sameFile(const struct stat& a, const struct stat& b) {
+    // The change time too: a modification time can be set back, the change time cannot.
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
-           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
+           a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
 }
 
 // A refused node is refused before it is opened: opening a device can act on it.

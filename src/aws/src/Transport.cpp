@@ -166,12 +166,15 @@ bool requestEnded(const TransferState& state, curl_off_t uploaded) {
 }
 
 // A server that trickles its answer's head fast enough for the low-speed rule
-// would otherwise hold the call for ever.
+// would otherwise hold the call for ever. The bound runs from the end of the
+// request, or from the head's first line when the server answers before it has
+// read the whole body (the body then stops moving, and the trickling head alone
+// would keep the low-speed rule satisfied).
 bool headIsLate(TransferState& state, curl_off_t uploaded,
                 std::chrono::steady_clock::time_point now) {
     if (state.headComplete) return false;
     if (!state.requestEnd) {
-        if (requestEnded(state, uploaded)) state.requestEnd = now;
+        if (state.headerBytes > 0 || requestEnded(state, uploaded)) state.requestEnd = now;
         return false;
     }
     state.headLate = now - *state.requestEnd >= state.headTimeout;
