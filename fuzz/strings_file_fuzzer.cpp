@@ -5,10 +5,12 @@
 #include "platform/Utf.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const auto table = skrw::platform::parseStringsFile({reinterpret_cast<const char*>(data), size});
+    const auto table =
+        skrw::platform::parseStringsFile({reinterpret_cast<const char*>(data), size});
     if (!table) return 0;
     for (const auto& [key, value] : *table) {
-        SKRW_FUZZ_CHECK(skrw::platform::utf::isValidUtf8(key) && skrw::platform::utf::isValidUtf8(value));
+        SKRW_FUZZ_CHECK(skrw::platform::utf::isValidUtf8(key) &&
+                        skrw::platform::utf::isValidUtf8(value));
     }
     return 0;
 }

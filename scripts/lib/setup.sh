@@ -6,7 +6,7 @@ SKRW_PACKAGES=(
   build-essential cmake pkg-config git curl ca-certificates
   libcurl4-openssl-dev libssl-dev libpugixml-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev
-  clang libclang-rt-14-dev
+  clang clang-format libclang-rt-14-dev
   nodejs python3 time
 )
 

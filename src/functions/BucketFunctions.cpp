@@ -65,17 +65,17 @@ short SKRW_GetBucketProperty(short, const fmx::ExprEnv&, const fmx::DataVect& ar
 }
 
 short SKRW_CreateBucket(short, const fmx::ExprEnv&, const fmx::DataVect& args, fmx::Data& result) {
-    return runStorageFunction(kSKRW_CreateBucketId, args, result,
-                              [&](SKFuncs& storage, std::uint32_t count) {
-                                  const skrw::platform::String bucket = textArgument(args, count, 0);
-                                  returnSucceeded(storage.createBucket(bucket), result);
-                              });
+    return runStorageFunction(
+        kSKRW_CreateBucketId, args, result, [&](SKFuncs& storage, std::uint32_t count) {
+            const skrw::platform::String bucket = textArgument(args, count, 0);
+            returnSucceeded(storage.createBucket(bucket), result);
+        });
 }
 
 short SKRW_DeleteBucket(short, const fmx::ExprEnv&, const fmx::DataVect& args, fmx::Data& result) {
-    return runStorageFunction(kSKRW_DeleteBucketId, args, result,
-                              [&](SKFuncs& storage, std::uint32_t count) {
-                                  const skrw::platform::String bucket = textArgument(args, count, 0);
-                                  returnSucceeded(storage.deleteBucket(bucket), result);
-                              });
+    return runStorageFunction(
+        kSKRW_DeleteBucketId, args, result, [&](SKFuncs& storage, std::uint32_t count) {
+            const skrw::platform::String bucket = textArgument(args, count, 0);
+            returnSucceeded(storage.deleteBucket(bucket), result);
+        });
 }

@@ -47,7 +47,8 @@ VersionForm requestedVersionForm(const fmx::DataVect& args) {
 bool asksForFullError(const skrw::platform::String& selector) {
     if (selector.isEmpty()) return true;
     const skrw::platform::String lower = selector.lowercaseString();
-    return lower == skrw::platform::String::fromUtf8("text") || lower == skrw::platform::String::fromUtf8("1");
+    return lower == skrw::platform::String::fromUtf8("text") ||
+           lower == skrw::platform::String::fromUtf8("1");
 }
 
 // SKRW_Version's log lines, written only while a logger exists (m_pl set): the entry, one level

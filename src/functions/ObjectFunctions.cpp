@@ -14,13 +14,13 @@ constexpr int kDeleteAfterPostIndex = 3;
 }  // namespace
 
 short SKRW_GetObject(short, const fmx::ExprEnv&, const fmx::DataVect& args, fmx::Data& result) {
-    return runStorageFunction(kSKRW_GetObjectId, args, result,
-                              [&](SKFuncs& storage, std::uint32_t count) {
-                                  const skrw::platform::String bucket = textArgument(args, count, 0);
-                                  const skrw::platform::String key = textArgument(args, count, 1);
-                                  const skrw::platform::String path = textArgument(args, count, 2);
-                                  returnSucceeded(storage.getObject(bucket, key, path), result);
-                              });
+    return runStorageFunction(
+        kSKRW_GetObjectId, args, result, [&](SKFuncs& storage, std::uint32_t count) {
+            const skrw::platform::String bucket = textArgument(args, count, 0);
+            const skrw::platform::String key = textArgument(args, count, 1);
+            const skrw::platform::String path = textArgument(args, count, 2);
+            returnSucceeded(storage.getObject(bucket, key, path), result);
+        });
 }
 
 short SKRW_PostObject(short, const fmx::ExprEnv&, const fmx::DataVect& args, fmx::Data& result) {
@@ -48,10 +48,10 @@ short SKRW_CopyObject(short, const fmx::ExprEnv&, const fmx::DataVect& args, fmx
 }
 
 short SKRW_DeleteObject(short, const fmx::ExprEnv&, const fmx::DataVect& args, fmx::Data& result) {
-    return runStorageFunction(kSKRW_DeleteObjectId, args, result,
-                              [&](SKFuncs& storage, std::uint32_t count) {
-                                  const skrw::platform::String bucket = textArgument(args, count, 0);
-                                  const skrw::platform::String key = textArgument(args, count, 1);
-                                  returnSucceeded(storage.deleteObject(bucket, key), result);
-                              });
+    return runStorageFunction(
+        kSKRW_DeleteObjectId, args, result, [&](SKFuncs& storage, std::uint32_t count) {
+            const skrw::platform::String bucket = textArgument(args, count, 0);
+            const skrw::platform::String key = textArgument(args, count, 1);
+            returnSucceeded(storage.deleteObject(bucket, key), result);
+        });
 }

@@ -25,7 +25,8 @@ const char kFolderMessage[] =
 
 // The folder as an absolute path, taken before the current folder changes, so that the file is
 // written inside the destination folder whatever the change of the current folder gives.
-bool absoluteFolder(const std::string& folder, std::string& absolute, skrw::platform::Error& error) {
+bool absoluteFolder(const std::string& folder, std::string& absolute,
+                    skrw::platform::Error& error) {
     if (folder.starts_with('/')) {
         absolute = folder;
         return true;

@@ -47,7 +47,8 @@ class SKFuncs {
     // "aws" (any case) once a probe listing of all buckets succeeds with them; the optional
     // parameters (null when absent) may name the region of later bucket and object operations
     // with a "region=<name>" pair. A failure leaves earlier accepted credentials in force.
-    bool useCredentialsForService(const skrw::platform::String& service, const skrw::platform::String& username,
+    bool useCredentialsForService(const skrw::platform::String& service,
+                                  const skrw::platform::String& username,
                                   const skrw::platform::String& password,
                                   const skrw::platform::String& parameters);
     // The names of all buckets, each followed by a line feed; "!!ERROR!!" on failure.
@@ -60,7 +61,8 @@ class SKFuncs {
                    const skrw::platform::String& continuationToken);
     // One property of the last listing, by name (any case) and 0-based object index; the empty
     // text for an unknown name; "!!ERROR!!" on failure. Never contacts the service.
-    skrw::platform::String getBucketProperty(const skrw::platform::String& name, std::int32_t index);
+    skrw::platform::String getBucketProperty(const skrw::platform::String& name,
+                                             std::int32_t index);
 
     bool createBucket(const skrw::platform::String& bucket);
     bool deleteBucket(const skrw::platform::String& bucket);

@@ -207,7 +207,8 @@ TEST_F(FaultTest, SlowLinksAreAbandonedAndRetriedButSteadyOnesAndThinkingServers
         };
     };
     const auto endlessHead = [](int, auto&, auto& c) {
-        for (bool open = c.send("HTTP/1.1 200 OK\r\n"); open; open = c.send("a: b\r\n")) c.pause(500ms);
+        for (bool open = c.send("HTTP/1.1 200 OK\r\n"); open; open = c.send("a: b\r\n"))
+            c.pause(500ms);
     };
     const std::string headLate =
         "[0] " + kTransport + "the answer's head was not complete within 7 s (retryable)";
@@ -218,8 +219,12 @@ TEST_F(FaultTest, SlowLinksAreAbandonedAndRetriedButSteadyOnesAndThinkingServers
            {"trickle below 1 byte/s", trickle(14, 1500ms), download, tooSlow, 1},
            {"steady 1 byte per 400 ms", trickle(10, 400ms), download, "OK tttttttttt", 1},
            {"head that never ends", endlessHead, download, headLate, 1},
-           {"head that never ends, body unread", endlessHead,
-            uploadOf(std::string(16u << 20, 'u')), headLate, 1, {.headOnly = true}},
+           {"head that never ends, body unread",
+            endlessHead,
+            uploadOf(std::string(16u << 20, 'u')),
+            headLate,
+            1,
+            {.headOnly = true}},
            {"server storing an upload for 4 s",
             [](int, auto&, auto& c) {
                 c.pause(4s);

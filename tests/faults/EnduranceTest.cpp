@@ -63,7 +63,8 @@ TEST(Endurance, ThousandMixedCallsKeepDescriptorsAndMemoryFlat) {
     };
     long warmDescriptors = 0, warmResident = 0;
     for (int call = 0; call < 1000; ++call) {
-        ASSERT_TRUE(cycle[call % 12](call / 12) || (serverEndpoint(), false))  // names a dead server
+        ASSERT_TRUE(cycle[call % 12](call / 12) ||
+                    (serverEndpoint(), false))  // names a dead server
             << "call " << call << " " << funcs.getLastError().utf8();
         if (call == 99) {
             warmDescriptors = openDescriptors();

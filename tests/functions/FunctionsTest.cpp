@@ -110,13 +110,26 @@ TEST_F(Functions, AnswersThatNeedNoStorageServiceFollowTheirArguments) {
     // arguments (a refused count keeps the result's locale) and the clearing needs the log.
     const auto V = &SKRW_Version, E = &SKRW_GetLastError, L = &SKRW_LogSet;
     const std::tuple<ExtPluginType, Args, std::string> rows[] = {
-        {V, texts({""}), full},      {V, texts({"L"}), full},       {V, texts({"lemon"}), full},
-        {V, texts({"S"}), digits},   {V, texts({"sLong"}), digits}, {V, texts({" S"}), bad},
-        {V, texts({"\xC5\xBF"}), bad}, {V, texts({}), full},        {V, texts({"s", "s"}), full},
-        {E, texts({""}), record},    {E, texts({"tExT"}), record},  {E, texts({"1"}), record},
-        {E, texts({}), record},      {E, texts({"0"}), "-77"},      {E, texts({" text"}), "-77"},
-        {E, texts({"texts"}), "-77"}, {&SKRW_Debug, count(3), "0"}, {L, texts({}), bad},
-        {L, count(3), bad},          {&SKRW_LogClear, texts({"a"}), bad}};
+        {V, texts({""}), full},
+        {V, texts({"L"}), full},
+        {V, texts({"lemon"}), full},
+        {V, texts({"S"}), digits},
+        {V, texts({"sLong"}), digits},
+        {V, texts({" S"}), bad},
+        {V, texts({"\xC5\xBF"}), bad},
+        {V, texts({}), full},
+        {V, texts({"s", "s"}), full},
+        {E, texts({""}), record},
+        {E, texts({"tExT"}), record},
+        {E, texts({"1"}), record},
+        {E, texts({}), record},
+        {E, texts({"0"}), "-77"},
+        {E, texts({" text"}), "-77"},
+        {E, texts({"texts"}), "-77"},
+        {&SKRW_Debug, count(3), "0"},
+        {L, texts({}), bad},
+        {L, count(3), bad},
+        {&SKRW_LogClear, texts({"a"}), bad}};
     for (const auto& [function, args, expected] : rows) {
         markError();
         const Answer answer = call(function, args);
@@ -158,8 +171,10 @@ TEST_F(Functions, AHostFailureAnswersItsCodeSetsNoResultAndKeepsTheRecord) {
         }
     }
     const std::tuple<HostOp, int, int, ExtPluginType, Args> rows[] = {
-        {SetResult, 2, 0, &SKRW_DeleteObject, {}}, {SetResult, 2, 0, &SKRW_LogSet, {}},
-        {SetResult, 2, 0, &SKRW_LogClear, {}}, {NewText, 1, 0, &SKRW_LogSet, texts({"1"})},
+        {SetResult, 2, 0, &SKRW_DeleteObject, {}},
+        {SetResult, 2, 0, &SKRW_LogSet, {}},
+        {SetResult, 2, 0, &SKRW_LogClear, {}},
+        {NewText, 1, 0, &SKRW_LogSet, texts({"1"})},
         {NewText, 1, 0, &SKRW_Version, texts({"x"})},
         {ArgText, 2, 1, &SKRW_GetBucket, texts({"b", "p"})}};
     for (const auto& [operation, code, skip, function, args] : rows) {

@@ -39,8 +39,10 @@ extern "C" {
 void __real__ZN7SKFuncsC1Ev(SKFuncs* self);
 void __real__ZN7SKFuncsD1Ev(SKFuncs* self);
 void __real__ZN12PluginLoggerD1Ev(PluginLogger* self);
-skrw::platform::String __real__ZN4skrw8platform19copyLocalizedStringEPKNS0_12BundleRecordERKNS0_6StringES6_S6_(
-    skrw::platform::BundleRef, const skrw::platform::String&, const skrw::platform::String&, const skrw::platform::String&);
+skrw::platform::String
+__real__ZN4skrw8platform19copyLocalizedStringEPKNS0_12BundleRecordERKNS0_6StringES6_S6_(
+    skrw::platform::BundleRef, const skrw::platform::String&, const skrw::platform::String&,
+    const skrw::platform::String&);
 
 void __wrap__ZN7SKFuncsC1Ev(SKFuncs* self) {
     gEvents.push_back("SKFuncs()");
@@ -61,9 +63,10 @@ void __wrap__ZN4skrw8platform11consoleLineESt17basic_string_viewIcSt11char_trait
         gRegisteredAtFirstConsoleLine = skrw::hostsim::Registry::instance().log().size();
     gEvents.push_back(std::string(text));
 }
-skrw::platform::String __wrap__ZN4skrw8platform19copyLocalizedStringEPKNS0_12BundleRecordERKNS0_6StringES6_S6_(
-    skrw::platform::BundleRef bundle, const skrw::platform::String& key, const skrw::platform::String& value,
-    const skrw::platform::String& table) {
+skrw::platform::String
+__wrap__ZN4skrw8platform19copyLocalizedStringEPKNS0_12BundleRecordERKNS0_6StringES6_S6_(
+    skrw::platform::BundleRef bundle, const skrw::platform::String& key,
+    const skrw::platform::String& value, const skrw::platform::String& table) {
     gLookedUp.push_back(std::stoi(key.utf8().substr(5)));
     return __real__ZN4skrw8platform19copyLocalizedStringEPKNS0_12BundleRecordERKNS0_6StringES6_S6_(
         bundle, key, value, table);
@@ -110,7 +113,8 @@ class Host : public testing::Test {
 
     TempDir m_home;
     ScopedEnv m_homeVariable{"HOME", m_home.path()};
-    skrw::platform::BundleRecord m_bundle{skrw::platform::BundleRecord::kMagic, SKRW_TEST_BUNDLE_DIR};
+    skrw::platform::BundleRecord m_bundle{skrw::platform::BundleRecord::kMagic,
+                                          SKRW_TEST_BUNDLE_DIR};
 };
 
 TEST_F(Host, StartupAcceptsInterfaceVersions50To255AndAfterARefusalShutdownDeletesNothing) {

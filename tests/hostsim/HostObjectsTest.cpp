@@ -43,16 +43,22 @@ std::string outcome(const std::function<std::string()>& op) {
 TEST(HostText, GetBytesFillsTheBufferWithWholeCharactersAndAZero) {
     // The count written, ":" and the buffer, one byte more than `size`.
     const std::tuple<std::u16string, std::uint32_t, std::uint32_t, std::uint32_t, int, std::string>
-        rows[] = {{u"ab\u00B6c", 4, 0, 4, 0, "2:ab\0##"s}, {u"ab\u00B6c", 5, 0, 4, 0, "4:ab\xC2\xB6\0#"s},
-                  {u"a\U0001F600", 5, 0, 3, 0, "1:a\0####"s}, {u"L\u00B6\u20AC", 5, 0, 3, 4, "3:L\xB6?\0##"s},
-                  {u"abc", 4, 1, 100, 0, "2:bc\0##"s}, {u"abc", 4, 3, 1, 0, "0:\0####"s},
-                  {u"abc", 0, 0, 3, 0, "0:#"s}, {std::u16string{u'a', 0xD800}, 8, 0, 2, 0, "4:a\xEF\xBF\xBD\0####"s},
-                  {u"abc", 16, 4, 1, 0, "failure 2"}, {u"abc", 16, 0, 3, 7, "failure 2"}};
+        rows[] = {{u"ab\u00B6c", 4, 0, 4, 0, "2:ab\0##"s},
+                  {u"ab\u00B6c", 5, 0, 4, 0, "4:ab\xC2\xB6\0#"s},
+                  {u"a\U0001F600", 5, 0, 3, 0, "1:a\0####"s},
+                  {u"L\u00B6\u20AC", 5, 0, 3, 4, "3:L\xB6?\0##"s},
+                  {u"abc", 4, 1, 100, 0, "2:bc\0##"s},
+                  {u"abc", 4, 3, 1, 0, "0:\0####"s},
+                  {u"abc", 0, 0, 3, 0, "0:#"s},
+                  {std::u16string{u'a', 0xD800}, 8, 0, 2, 0, "4:a\xEF\xBF\xBD\0####"s},
+                  {u"abc", 16, 4, 1, 0, "failure 2"},
+                  {u"abc", 16, 0, 3, 7, "failure 2"}};
     for (const auto& [units, size, position, count, encoding, expected] : rows) {
         std::string buffer(size + 1, '#');
         const auto t = text(units);
         const std::string written = outcome([&, s = size, p = position, c = count, e = encoding] {
-            return std::to_string(t->GetBytes(buffer.data(), s, p, c, e)); });
+            return std::to_string(t->GetBytes(buffer.data(), s, p, c, e));
+        });
         EXPECT_EQ(written.starts_with("failure") ? written : written + ":" + buffer, expected);
     }
 }
@@ -62,25 +68,44 @@ TEST(HostText, OperationsCountUtf16UnitsAndFailWithoutChangeOutsideTheText) {
     const auto hello = text(u"hello world"), open = text(u"(");
     const std::tuple<std::u16string, Change, std::string> rows[] = {
         {u"k", [](fmx::Text& t) { return t.Assign("\xB6x", 4), ""; }, "<182>x/8"},
-        {u"k", [](fmx::Text& t) { return t.Assign("a\xFF" "b\xE2\x82", 0), ""; },
+        {u"k",
+         [](fmx::Text& t) {
+             return t.Assign(
+                        "a\xFF"
+                        "b\xE2\x82",
+                        0),
+                    "";
+         },
          "a<65533>b<65533><65533>/8"},
         {u"kept", [](fmx::Text& t) { return t.Assign("x", 2), ""; }, "failure 2kept/16"},
-        {u"abcdef", [](fmx::Text& t) {
-             return t.DeleteText(0, 1), t.DeleteText(3, 100), t.DeleteText(3, 1), ""; }, "bcd/16"},
+        {u"abcdef",
+         [](fmx::Text& t) {
+             return t.DeleteText(0, 1), t.DeleteText(3, 100), t.DeleteText(3, 1), "";
+         },
+         "bcd/16"},
         {u"abc", [](fmx::Text& t) { return t.DeleteText(4, 1), ""; }, "failure 2abc/16"},
-        {u"", [&](fmx::Text& t) { return t.Assign(""), t.SetText(*hello, 6, 100), ""; }, "world/16"},
+        {u"", [&](fmx::Text& t) { return t.Assign(""), t.SetText(*hello, 6, 100), ""; },
+         "world/16"},
         {u"hello", [](fmx::Text& t) { return t.SetText(t, 1, 2), ""; }, "el/16"},
         {u"hello", [&](fmx::Text& t) { return t.SetText(*hello, 12, 1), ""; }, "failure 2hello/16"},
-        {u"abc", [](fmx::Text& t) { char16_t b[2]; return t.GetUnicode(b, 2, 2), ""; },
+        {u"abc",
+         [](fmx::Text& t) {
+             char16_t b[2];
+             return t.GetUnicode(b, 2, 2), "";
+         },
          "failure 2abc/16"},
-        {u"a\U0001F600\u00B6", [](fmx::Text& t) {
+        {u"a\U0001F600\u00B6",
+         [](fmx::Text& t) {
              std::u16string out(3, u'#');
              t.GetUnicode(out.data(), 1, 2);
-             return std::to_string(t.GetSize()) + shown(*text(out)); },
+             return std::to_string(t.GetSize()) + shown(*text(out));
+         },
          "4<55357><56832>#/16a<55357><56832><182>/16"},
-        {u"a(b(", [&](fmx::Text& t) {
+        {u"a(b(",
+         [&](fmx::Text& t) {
              return std::to_string(t.Find(*open, 0)) + std::to_string(t.Find(*open, 2)) +
-                    std::to_string(t.Find(*open, 9)) + std::to_string(t.Find(*text(u"x"), 0)); },
+                    std::to_string(t.Find(*open, 9)) + std::to_string(t.Find(*text(u"x"), 0));
+         },
          "13-1-1a(b(/16"}};
     for (const auto& [initial, change, expected] : rows) {
         const auto t = text(initial);
@@ -125,9 +150,18 @@ TEST(HostRegistry, StartupRegistersShutdownWithdrawsAndACallbackIsRequired) {
 
 TEST(CalculationSyntax, ErrorsNameTheCharacterPosition) {
     const std::pair<std::string, const char*> rows[] = {
-        {R"(F("abc)", "3"}, {R"(F("¶¶"; x))", "9"}, {"F(1;)", "5"},      {"F(1", "4"},
-        {"F(1) x", "6"},    {"F(1 2)", "5"},        {R"(F("\q"))", "4"}, {R"(F("\u12"))", "4"},
-        {"F(-)", "4"},      {"F(3.)", "5"},         {"(1)", "1"},        {"", "1"},
+        {R"(F("abc)", "3"},
+        {R"(F("¶¶"; x))", "9"},
+        {"F(1;)", "5"},
+        {"F(1", "4"},
+        {"F(1) x", "6"},
+        {"F(1 2)", "5"},
+        {R"(F("\q"))", "4"},
+        {R"(F("\u12"))", "4"},
+        {"F(-)", "4"},
+        {"F(3.)", "5"},
+        {"(1)", "1"},
+        {"", "1"},
         {"F(1" + std::string(6000, '0') + ")", "3: number out of range"}};
     for (const auto& [calculation, position] : rows) {
         const auto parsed = parseCalculation(calculation);

@@ -124,7 +124,8 @@ TEST(StringsFile, ReadsEntriesAndEscapesAndRefusesMalformedText) {
                                    R"(k = "1";)",        R"("k" = "\x";)",
                                    R"("k" = "\u12G4";)", R"("k" = "1";;)",
                                    "\"k\" = \"\xC3\";",  std::string("\xFF\xFE\"\0k\0\"\0", 8)};
-    for (const std::string& text : refused) EXPECT_FALSE(skrw::platform::parseStringsFile(text)) << text;
+    for (const std::string& text : refused)
+        EXPECT_FALSE(skrw::platform::parseStringsFile(text)) << text;
 }
 
 TEST(Bundle, LooksUpTheKeyInTheTableOfThePreferredLanguageThenEnglishElseGivesTheValueBack) {
@@ -136,7 +137,8 @@ TEST(Bundle, LooksUpTheKeyInTheTableOfThePreferredLanguageThenEnglishElseGivesTh
         writeFile(bundle.path() + "/Resources/" + language + ".lproj/T.strings", table);
     }
     writeFile(bundle.path() + "/Resources/evil.strings", R"("hi" = "outside";)");
-    const skrw::platform::BundleRecord record{skrw::platform::BundleRecord::kMagic, bundle.path().c_str()};
+    const skrw::platform::BundleRecord record{skrw::platform::BundleRecord::kMagic,
+                                              bundle.path().c_str()};
     const skrw::platform::BundleRecord wrong{0, bundle.path().c_str()};
     // LANGUAGE, LANG, the key, table and value asked, the answer, the bundle
     using Row = std::tuple<const char*, const char*, const char*, const char*, const char*,
@@ -157,8 +159,8 @@ TEST(Bundle, LooksUpTheKeyInTheTableOfThePreferredLanguageThenEnglishElseGivesTh
         SCOPED_TRACE(std::string(lang) + " " + key + " " + table);
         ScopedEnv languages("LANGUAGE", language), all("LC_ALL", std::nullopt),
             messages("LC_MESSAGES", std::nullopt), langVariable("LANG", lang);
-        const String found =
-            skrw::platform::copyLocalizedString(bundle, u8(key), value ? u8(value) : String(), u8(table));
+        const String found = skrw::platform::copyLocalizedString(
+            bundle, u8(key), value ? u8(value) : String(), u8(table));
         EXPECT_EQ(found.utf8(), expected);
     }
     ScopedEnv language("LANGUAGE", "pt_BR:fr::de"), all("LC_ALL", ""),

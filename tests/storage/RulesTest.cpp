@@ -47,7 +47,8 @@ TEST(LocalPaths, WhereADownloadIsWrittenAndWhereAnUploadIsLookedFor) {
         {"/Volumes/D/R/", "/Volumes/D/R/ /Volumes/D R/ /Volumes/D/R/"},
         {"/volumes/q", "/Volumes/volumes/q /Volumes/volumes q /volumes/q /Volumes/volumes/q"}};
     for (const auto& [given, expected] : rows) {
-        const skrw::platform::String work = downloadWorkPath(S(given)), folder = downloadFolder(work);
+        const skrw::platform::String work = downloadWorkPath(S(given)),
+                                     folder = downloadFolder(work);
         std::string found = work.utf8() + " " + folder.utf8() + " ";
         found += downloadFileName(work, folder).utf8();
         for (const auto& path : uploadCandidates(S(given))) found += " " + path.utf8();

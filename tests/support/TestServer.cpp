@@ -50,8 +50,8 @@ void useServerEndpoint() {
 std::string uniqueName(std::string_view prefix) {
     static std::atomic<unsigned> counter{0};
     std::string suffix = "-";
-    suffix += std::to_string(std::random_device()() & 0xFFFFFF) + "-" +
-              std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    suffix += std::to_string(std::random_device()() & 0xFFFFFF) + "-" + std::to_string(::getpid()) +
+              "-" + std::to_string(counter++);
     std::string name;
     for (const char c : prefix) {
         const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
