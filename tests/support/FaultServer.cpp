@@ -28,6 +28,11 @@ SSL_CTX* selfSignedContext() {
     return context;
 }
 
+SSL_CTX* contextFor(const FaultOptions& options) {
+    if (!options.tls) return nullptr;
+    return options.identity.certificate ? serverContextFor(options.identity) : selfSignedContext();
+}
+
 int listenOnLoopback(int& port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
@@ -110,7 +115,7 @@ void FaultConnection::reset() {
 FaultServer::FaultServer(Script script, FaultOptions options)
     : m_script(std::move(script)),
       m_options(options),
-      m_context(options.tls ? selfSignedContext() : nullptr),
+      m_context(contextFor(options)),
       m_listener(listenOnLoopback(m_port)),
       m_thread([this] { serve(); }) {}
 

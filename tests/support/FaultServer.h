@@ -1,5 +1,6 @@
 // A misbehaving server on 127.0.0.1: each connection carries one request, handed to a script that
-// writes, pauses or resets as the test needs. With TLS its certificate is trusted by no one.
+// writes, pauses or resets as the test needs. With TLS it shows the identity it is given, else a
+// self-signed certificate trusted by no one.
 #pragma once
 
 #include <openssl/ssl.h>
@@ -12,6 +13,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "TestCertificates.h"
 
 namespace skrw::test {
 
@@ -36,6 +39,7 @@ class FaultConnection {
 struct FaultOptions {
     bool headOnly = false;  // run the script right after the request's head
     bool tls = false;
+    ServerIdentity identity{};  // with tls, when set: the certificate shown
 };
 
 class FaultServer {

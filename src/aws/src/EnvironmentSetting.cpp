@@ -19,4 +19,10 @@ std::optional<std::chrono::milliseconds> millisecondsFromEnvironment(const char*
     return std::chrono::milliseconds(value);
 }
 
+std::optional<std::string> textFromEnvironment(const char* name) {
+    const char* text = std::getenv(name);
+    if (text == nullptr || *text == '\0') return std::nullopt;
+    return std::string(text);
+}
+
 }  // namespace skrw::aws

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <optional>
+#include <string>
 
 namespace skrw::aws {
 
@@ -10,5 +11,8 @@ namespace skrw::aws {
 // empty or anything else. Such settings let tests shorten the layer's waits.
 std::optional<std::chrono::milliseconds> millisecondsFromEnvironment(const char* name,
                                                                      long minimum);
+
+// The text that the environment variable `name` holds; nullopt when it is unset or empty.
+std::optional<std::string> textFromEnvironment(const char* name);
 
 }  // namespace skrw::aws

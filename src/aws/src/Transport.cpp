@@ -278,6 +278,11 @@ void configure(CURL* curl, const HttpRequest& request, const TransportSettings& 
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, settings.connectTimeoutMs);
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, settings.verifyTls ? 1L : 0L);
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, settings.verifyTls ? 2L : 0L);
+    if (!settings.caBundle.empty()) {
+        // The bundle alone: the system's certificate folder is not consulted either.
+        curl_easy_setopt(curl, CURLOPT_CAINFO, settings.caBundle.c_str());
+        curl_easy_setopt(curl, CURLOPT_CAPATH, static_cast<const char*>(nullptr));
+    }
     curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
     curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, kSendBufferBytes);
     curl_easy_setopt(curl, CURLOPT_USERAGENT, SKRW_USER_AGENT);

@@ -49,6 +49,9 @@ struct TransportSettings {
     // (its last body byte sent); otherwise a retryable transport failure.
     std::chrono::milliseconds headTimeout = std::chrono::seconds(120);
     bool verifyTls = true;
+    // A PEM file of the certificate authorities trusted instead of the system's store ("" for the
+    // system's store). Certificates are checked against it just the same.
+    std::string caBundle;
 };
 
 struct HttpResponse {

@@ -52,7 +52,9 @@ using DeleteObjectOutcome = Aws::Utils::Outcome<DeleteObjectResult, S3Error>;
 // one is set (path-style addressing when its host is an IP address), otherwise
 // the configuration region's default endpoint over the configuration's scheme.
 // Bucket names that are valid DNS labels are addressed virtual-host style when
-// useVirtualAddressing is true; others always path style.
+// useVirtualAddressing is true; others always path style. AWS_CA_BUNDLE, when
+// set, names a PEM file of the certificate authorities HTTPS trusts instead of
+// the system's store.
 //
 // Aws::InitAPI must have been called. A client may be used for several
 // requests but not from several threads at once.
