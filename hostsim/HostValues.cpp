@@ -50,8 +50,4 @@ TextOrigin originOf(const fmx::Text& text) {
     return host(&text)->origin;
 }
 
-std::int32_t localeTypeOf(const fmx::Locale& locale) {
-    return host(&locale)->type;
-}
-
 }  // namespace skrw::hostsim

@@ -77,7 +77,5 @@ HOSTSIM_API short invoke(ExtPluginType callback, short id, const Arguments& args
 // The content of any host text and how it was last assigned.
 HOSTSIM_API std::u16string unitsOf(const fmx::Text& text);
 HOSTSIM_API TextOrigin originOf(const fmx::Text& text);
-// The type of any host locale.
-HOSTSIM_API std::int32_t localeTypeOf(const fmx::Locale& locale);
 
 }  // namespace skrw::hostsim

@@ -21,7 +21,8 @@ RegistryEntry entryFor(Kind kind, const char* operation, const fmx::QuadChar* pl
     return entry;
 }
 
-const std::u16string& unitsOf(const fmx::Text* text) {
+// The units of a text the operation cannot do without: a null one fails it.
+const std::u16string& requiredTextUnits(const fmx::Text* text) {
     require(text != nullptr);
     return host(text)->units;
 }
@@ -37,8 +38,8 @@ RegistryEntry functionEntry(const char* operation, const fmx::QuadChar* pluginId
                             const fmx::Text* prototype, std::int16_t minArgs, std::int16_t maxArgs,
                             std::uint32_t flags, ExtPluginType callback) {
     RegistryEntry e = entryFor(Kind::Function, operation, pluginId, functionId);
-    e.name = unitsOf(name);
-    e.prototype = unitsOf(prototype);
+    e.name = requiredTextUnits(name);
+    e.prototype = requiredTextUnits(prototype);
     e.minArgs = minArgs;
     e.maxArgs = maxArgs;
     e.flags = flags;
@@ -59,7 +60,7 @@ std::int16_t FM_ExprEnv_RegisterExternalFunctionEx(
         RegistryEntry e =
             functionEntry("FM_ExprEnv_RegisterExternalFunctionEx", pluginId, functionId, name,
                           prototype, minArgs, maxArgs, flags, callback);
-        e.description = unitsOf(description);
+        e.description = requiredTextUnits(description);
         return accept(std::move(e));
     });
 }
@@ -81,9 +82,9 @@ std::int16_t FM_ExprEnv_RegisterScriptStep(const fmx::QuadChar* pluginId, std::i
                                            ExtPluginType callback, FM_ErrorSlot* err) {
     return guarded<std::int16_t>(err, 0, [&] {
         RegistryEntry e = entryFor(Kind::Step, "FM_ExprEnv_RegisterScriptStep", pluginId, stepId);
-        e.name = unitsOf(name);
-        e.definition = unitsOf(definition);
-        e.description = unitsOf(description);
+        e.name = requiredTextUnits(name);
+        e.definition = requiredTextUnits(definition);
+        e.description = requiredTextUnits(description);
         e.flags = flags;
         require(callback != nullptr);
         e.callback = callback;

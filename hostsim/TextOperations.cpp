@@ -12,10 +12,6 @@ using namespace skrw::hostsim;
 
 namespace {
 
-std::u16string_view unitsOf(const char16_t* zeroTerminated) {
-    return std::u16string_view(zeroTerminated);
-}
-
 // The count cut at the end of a text of `size` units from `position`
 // (position <= size is checked by the caller).
 std::size_t cutCount(std::size_t size, std::uint32_t position, std::uint32_t count) {
@@ -47,7 +43,7 @@ void FM_Text_AssignUnicode(fmx::Text* text, const char16_t* units, FM_ErrorSlot*
     guardedVoid(err, [&] {
         require(text != nullptr && units != nullptr);
         HostText* t = host(text);
-        t->units = unitsOf(units);
+        t->units = units;  // zero-terminated
         t->origin = TextOrigin::Utf16;
     });
 }

@@ -71,7 +71,7 @@ short SKRW_Version(short, const fmx::ExprEnv&, const fmx::DataVect& args, fmx::D
         if (form == VersionForm::kBadLetter) {
             if (SKFuncs* storage = storageObject()) {
                 storage->SetError(skrw::platform::String::fromUtf8("Invalid parameter specified"),
-                                  skrw::platform::String::fromUtf8("-4"),
+                                  skrw::platform::String::fromUtf8(skrw::storage::kBadArgumentCode),
                                   skrw::platform::String::fromUtf8(kVersionFunctionName));
             }
             returnStringResult(kErrorAnswer, result);

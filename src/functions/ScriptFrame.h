@@ -4,7 +4,7 @@
 //
 // Contract:
 // - answeredGuarded runs a body and turns every exception that tries to leave it into the host
-//   error code of the call (fmx failures their own code, std::bad_alloc 1, anything else 2);
+//   error code of the call (fmx::hostCodeOfCurrentException);
 //   a body that returns normally answers 0. Nothing escapes.
 // - runScriptFunction and runStorageFunction follow the calling order of a registered
 //   function: take the result text, read the argument count, check it against the function's
@@ -12,8 +12,8 @@
 //   "!!ERROR!!" with the result's own locale and nothing else happens.
 // - Helpers that take a host object let host framework failures pass to their caller.
 #include <cstdint>
-#include <new>
 
+#include "fmx/HostErrorCode.h"
 #include "fmx/fmx.h"
 #include "platform/String.h"
 #include "storage/SKFuncs.h"
@@ -28,12 +28,8 @@ short answeredGuarded(Body&& body) noexcept {
     try {
         body();
         return 0;
-    } catch (const fmx::Exception& failure) {
-        return failure.code();
-    } catch (const std::bad_alloc&) {
-        return 1;
     } catch (...) {
-        return 2;
+        return fmx::hostCodeOfCurrentException();
     }
 }
 

@@ -1,7 +1,6 @@
 #include "host/Registration.h"
 
-#include <exception>
-
+#include "fmx/HostErrorCode.h"
 #include "functions/FunctionTable.h"
 #include "host/SKRWInit.h"
 #include "host/StepDefinitions.h"
@@ -22,10 +21,8 @@ template <typename Call>
 short guarded(Call call) noexcept {
     try {
         return call();
-    } catch (const fmx::Exception& failure) {
-        return failure.code();
     } catch (...) {
-        return 2;
+        return fmx::hostCodeOfCurrentException();
     }
 }
 

@@ -37,13 +37,12 @@ void PluginInit() {
     skrw::platform::consoleLine("About to init SKFuncs");
     m_objFuncs = new SKFuncs();
     skrw::platform::consoleLine("Got to this point!");
-    m_pl = nullptr;
 }
 
 void PluginShutdown() noexcept {
-    if (m_objFuncs != nullptr) delete m_objFuncs;
+    delete m_objFuncs;
     m_objFuncs = nullptr;
-    if (m_pl != nullptr) delete m_pl;
+    delete m_pl;
     m_pl = nullptr;
 }
 

@@ -41,15 +41,16 @@ bool SKFuncs::getBucket(const String& bucket, const String& prefix, const String
                         const String& maxKeys, const String& continuationToken) {
     m_error.clearError();
     if (m_module != 1) {
-        recordFailure(m_error, kInvalidModule, "-1000", "getBucket");
+        recordFailure(m_error, kInvalidModule, kInvalidModuleCode, "getBucket");
         return false;
     }
     if (!isAuthenticated(m_credentials)) {
-        recordFailure(m_error, kNotAuthenticated, "-400", kGetFolder);
+        recordFailure(m_error, kNotAuthenticated, kServiceFailureCode, kGetFolder);
         return false;
     }
-    if (bucket.isNull() || bucket.isEmpty()) {
-        recordFailure(m_error, "Bucket name/ID must be specified.", "-400", kGetFolder);
+    if (!isGiven(bucket)) {
+        recordFailure(m_error, "Bucket name/ID must be specified.", kServiceFailureCode,
+                      kGetFolder);
         return false;
     }
     ServiceClient client(m_credentials, clientConfiguration(m_region));
@@ -70,8 +71,9 @@ bool SKFuncs::getBucket(const String& bucket, const String& prefix, const String
 
 String SKFuncs::getBucketProperty(const String& name, std::int32_t index) {
     m_error.clearError();
-    if (name.isNull() || name.isEmpty()) {
-        recordFailure(m_error, "Property name cannot be blank or null.", "-4", kPropertySource);
+    if (!isGiven(name)) {
+        recordFailure(m_error, "Property name cannot be blank or null.", kBadArgumentCode,
+                      kPropertySource);
         return String::fromUtf8(kErrorAnswer);
     }
     const String property = name.lowercaseString();
@@ -87,11 +89,12 @@ String SKFuncs::getBucketProperty(const String& name, std::int32_t index) {
         return m_nextToken.isNull() ? String::fromUtf8("") : m_nextToken;
     }
     if (m_contents.empty()) {
-        recordFailure(m_error, "No folder contents to access", "-4", kEmptyListingSource);
+        recordFailure(m_error, "No folder contents to access", kBadArgumentCode,
+                      kEmptyListingSource);
         return String::fromUtf8(kErrorAnswer);
     }
     if (index < 0 || static_cast<std::size_t>(index) >= m_contents.size()) {
-        recordFailure(m_error, "Index out of bounds.", "-4", kPropertySource);
+        recordFailure(m_error, "Index out of bounds.", kBadArgumentCode, kPropertySource);
         return String::fromUtf8(kErrorAnswer);
     }
     return objectPropertyText(m_contents[static_cast<std::size_t>(index)], property);

@@ -10,15 +10,17 @@ bool SKFuncs::copyObjectFromSourceBucket(const String& sourceBucket, const Strin
                                          const String& destinationKey) {
     m_error.clearError();
     if (!isAuthenticated(m_credentials)) {
-        recordFailure(m_error, kNotAuthenticated, "-400", "");
+        recordFailure(m_error, kNotAuthenticated, kServiceFailureCode, "");
         return false;
     }
     if (!isGiven(sourceBucket) || !isGiven(destinationBucket)) {
-        recordFailure(m_error, "Source or destination folder ID is missing.", "-4", "copyObject");
+        recordFailure(m_error, "Source or destination folder ID is missing.", kBadArgumentCode,
+                      "copyObject");
         return false;
     }
     if (!isGiven(sourceKey) || !isGiven(destinationKey)) {
-        recordFailure(m_error, "Source or destination object ID is missing.", "-4", "copyObject");
+        recordFailure(m_error, "Source or destination object ID is missing.", kBadArgumentCode,
+                      "copyObject");
         return false;
     }
     ServiceClient client(m_credentials, clientConfiguration(m_region));

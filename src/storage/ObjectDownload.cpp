@@ -70,7 +70,7 @@ class DownloadDestination {
         skrw::platform::Error error;
         if (m_file.writeFailed(error)) m_platformFailure = error;
         if (m_folderFailure) {
-            recordFailure(record, kFolderMessage, "-400", kSource);
+            recordFailure(record, kFolderMessage, kServiceFailureCode, kSource);
         } else if (m_platformFailure) {
             record.setErrorWithError(SkrError(*m_platformFailure));
         } else {

@@ -34,7 +34,7 @@ bool SKFuncs::postObject(const String& bucket, const String& key, const String& 
     if (!hasOperands(m_error, kSource, m_credentials, bucket, &key, &path)) return false;
     const std::optional<String> chosen = chosenUploadPath(path);
     if (!chosen) {
-        recordFailure(m_error, "No file exists at this location.", "-4", kSource);
+        recordFailure(m_error, "No file exists at this location.", kBadArgumentCode, kSource);
         return false;
     }
     // A file that cannot be read, or is not a regular file, is refused before any request, so

@@ -4,6 +4,7 @@
 #include <aws/s3/model/BucketLocationConstraint.h>
 
 #include "storage/SKFuncs.h"
+#include "storage/ServiceClient.h"
 
 namespace skrw::storage {
 
@@ -11,7 +12,7 @@ using skrw::platform::String;
 
 String regionFromParameters(const String& parameters) {
     const String empty = String::fromUtf8("");
-    if (parameters.isNull() || parameters.isEmpty()) return empty;
+    if (!isGiven(parameters)) return empty;
     const String regionName = String::fromUtf8("region");
     const String equals = String::fromUtf8("=");
     for (const String& pair : parameters.componentsSeparatedByString(String::fromUtf8(";"))) {

@@ -29,14 +29,15 @@ SKFuncs::~SKFuncs() {
 bool SKFuncs::useCredentialsForService(const String& service, const String& username,
                                        const String& password, const String& parameters) {
     m_error.clearError();
-    if (service.isNull() || service.isEmpty()) {
-        recordFailure(m_error, "Service cannot be empty or null.", "-4", kCredentialsLower);
+    if (!isGiven(service)) {
+        recordFailure(m_error, "Service cannot be empty or null.", kBadArgumentCode,
+                      kCredentialsLower);
         return false;
     }
     const String module = service.lowercaseString();
     if (!module.isEqualToString(String::fromUtf8("s3")) &&
         !module.isEqualToString(String::fromUtf8("aws"))) {
-        recordFailure(m_error, kInvalidModule, "-1000", kCredentialsUpper);
+        recordFailure(m_error, kInvalidModule, kInvalidModuleCode, kCredentialsUpper);
         return false;
     }
     Aws::Auth::AWSCredentials candidate(username.utf8(), password.utf8(), "");
@@ -45,7 +46,7 @@ bool SKFuncs::useCredentialsForService(const String& service, const String& user
     // The probe runs in the default region, whatever region the parameters name.
     ServiceClient probe(candidate, clientConfiguration(String()));
     if (!probe->ListBuckets().IsSuccess()) {
-        recordFailure(m_error, "Failed to list buckets", "-400", kCredentialsUpper);
+        recordFailure(m_error, "Failed to list buckets", kServiceFailureCode, kCredentialsUpper);
         return false;
     }
     m_region = region;
@@ -57,11 +58,11 @@ bool SKFuncs::useCredentialsForService(const String& service, const String& user
 String SKFuncs::listBuckets() {
     m_error.clearError();
     if (m_module != 1) {
-        recordFailure(m_error, kInvalidModule, "-1000", kListFolders);
+        recordFailure(m_error, kInvalidModule, kInvalidModuleCode, kListFolders);
         return String::fromUtf8(kErrorAnswer);
     }
     if (!isAuthenticated(m_credentials)) {
-        recordFailure(m_error, kNotAuthenticated, "-400", kListFolders);
+        recordFailure(m_error, kNotAuthenticated, kServiceFailureCode, kListFolders);
         return String::fromUtf8(kErrorAnswer);
     }
     ServiceClient client(m_credentials, clientConfiguration(String()));

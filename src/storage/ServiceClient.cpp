@@ -39,7 +39,7 @@ bool isAuthenticated(const Aws::Auth::AWSCredentials& credentials) {
 
 Aws::Client::ClientConfiguration clientConfiguration(const String& region) {
     Aws::Client::ClientConfiguration configuration;
-    if (!region.isNull() && !region.isEmpty()) configuration.region = region.utf8();
+    if (isGiven(region)) configuration.region = region.utf8();
     return configuration;
 }
 
@@ -49,7 +49,7 @@ ServiceClient::ServiceClient(const Aws::Auth::AWSCredentials& credentials,
                Aws::Client::AWSAuthV4Signer::PayloadSigningPolicy::Never, true) {}
 
 void recordServiceFailure(SkrError& record, const Aws::S3::S3Error& error, const char* source) {
-    record.setError(String::fromUtf8(error.GetMessage()), String::fromUtf8("-400"),
+    record.setError(String::fromUtf8(error.GetMessage()), String::fromUtf8(kServiceFailureCode),
                     String::fromUtf8(source));
 }
 
@@ -61,10 +61,10 @@ bool hasOperands(SkrError& record, const char* source, const Aws::Auth::AWSCrede
                  const String& bucket, const String* key, const String* path) {
     if (!meetsPreconditions(
             record, source,
-            {{isAuthenticated(credentials), kNotAuthenticated, "-400"},
-             {isGiven(bucket), "Bucket ID is blank or invalid.", "-4"},
-             {key == nullptr || isGiven(*key), "Object ID is blank or invalid.", "-4"},
-             {path == nullptr || isGiven(*path), "No file path specified.", "-4"}})) {
+            {{isAuthenticated(credentials), kNotAuthenticated, kServiceFailureCode},
+             {isGiven(bucket), "Bucket ID is blank or invalid.", kBadArgumentCode},
+             {key == nullptr || isGiven(*key), "Object ID is blank or invalid.", kBadArgumentCode},
+             {path == nullptr || isGiven(*path), "No file path specified.", kBadArgumentCode}})) {
         return false;
     }
     if (platform::Error refused; path != nullptr && !isUsableLocalPath(*path, refused)) {

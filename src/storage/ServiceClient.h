@@ -35,7 +35,7 @@ class ServiceClient {
     Aws::S3::S3Client m_client;
 };
 
-// Records the service's message with the code "-400" and the operation's source.
+// Records the service's message with kServiceFailureCode and the operation's source.
 void recordServiceFailure(SkrError& record, const Aws::S3::S3Error& error, const char* source);
 
 // Records a fixed triple (UTF-8 texts).
@@ -46,10 +46,10 @@ inline constexpr char kInvalidModule[] = "Invalid module specified.";
 inline constexpr char kNotAuthenticated[] = "System not authenticated.";
 
 // The operands of an operation on a bucket, an object or a local file, checked in this order:
-// the credentials ("System not authenticated.", "-400"), the bucket, and, when the operation
-// takes them, the key and the local path ("-4"). A path holding text that the file calls cannot
-// take is then a platform error. Records the first failure under `source`; answers whether all
-// are there.
+// the credentials ("System not authenticated.", kServiceFailureCode), the bucket, and, when the
+// operation takes them, the key and the local path (kBadArgumentCode). A path holding text that the
+// file calls cannot take is then a platform error. Records the first failure under `source`;
+// answers whether all are there.
 [[nodiscard]] bool hasOperands(SkrError& record, const char* source,
                                const Aws::Auth::AWSCredentials& credentials,
                                const platform::String& bucket,

@@ -12,6 +12,18 @@
 #include "platform/Error.h"
 #include "platform/String.h"
 
+namespace skrw::storage {
+
+// The codes a failed operation records, beside the platform's own error numbers.
+// The service refused or could not be asked: its own error, no credentials, no bucket to list.
+inline constexpr char kServiceFailureCode[] = "-400";
+// An argument is missing, blank or out of range.
+inline constexpr char kBadArgumentCode[] = "-4";
+// The credentials name a service other than S3.
+inline constexpr char kInvalidModuleCode[] = "-1000";
+
+}  // namespace skrw::storage
+
 class SkrError {
   public:
     // init: "Success", "0", "Initialization".

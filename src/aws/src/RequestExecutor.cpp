@@ -169,9 +169,8 @@ OperationAnswer RequestExecutor::classify(const OperationRequest& request,
     } else if (response.transportFailed) {
         answer.error = transportError(response);
     } else if (status < 200 || status >= 300 || !request.streamedDownload) {
-        if (!response.body.readAll(answer.body)) {
-            answer.error = unreadableAnswer("the answer's body could not be read back", status);
-        } else if (status < 200 || status >= 300) {
+        answer.body = std::move(response.document);
+        if (status < 200 || status >= 300) {
             answer.error = errorFromAnswer(response, answer.body);
         } else if (answer.body.find("Error") != std::string::npos) {
             // S3 can report a failure with status 200 (a copy that failed late).

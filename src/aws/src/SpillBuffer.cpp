@@ -70,15 +70,6 @@ bool SpillBuffer::append(const char* data, std::size_t size) {
     return true;
 }
 
-bool SpillBuffer::readAll(std::string& out) const {
-    if (!m_file) {
-        out = m_memory;
-        return true;
-    }
-    out.assign(static_cast<std::size_t>(m_size), '\0');
-    return platform::readAt(m_file.get(), out.data(), out.size(), 0) == out.size();
-}
-
 std::unique_ptr<std::iostream> SpillBuffer::takeStream() {
     std::unique_ptr<std::iostream> stream;
     if (m_file) {

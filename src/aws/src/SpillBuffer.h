@@ -10,9 +10,10 @@
 
 namespace skrw::aws {
 
-// Collects a response body: in memory up to a bound, then (the memory part
-// first) in an unnamed temporary file that disappears with its descriptor, so
-// a multi-gigabyte body never takes its size in memory.
+// Collects object data a response carries: in memory up to a bound, then (the
+// memory part first) in an unnamed temporary file that disappears with its
+// descriptor, so a multi-gigabyte body never takes its size in memory. The
+// file is only ever handed over as a stream (takeStream), never read back whole.
 class SpillBuffer {
   public:
     static constexpr std::size_t kDefaultMemoryLimit = 4u << 20;
@@ -27,10 +28,6 @@ class SpillBuffer {
 
     std::uint64_t size() const { return m_size; }
     const std::string& failure() const { return m_failure; }
-
-    // The whole body as text; meant for bodies already known to be small.
-    // False when the temporary file cannot be read back.
-    [[nodiscard]] bool readAll(std::string& out) const;
 
     // Hands the body over as a readable stream positioned at its start. The
     // buffer is empty afterwards.

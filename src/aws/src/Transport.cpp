@@ -128,11 +128,17 @@ size_t onBody(char* data, size_t size, size_t count, void* user) {
     std::uint64_t limit = kMaxDocumentBytes;
     if (isSuccess(status)) limit = state->request->maxSuccessBodyBytes;
     HttpResponse& response = *state->response;
-    if (limit != 0 && response.body.size() + bytes > limit) {
+    if (limit == 0) return response.body.append(data, bytes) ? bytes : 0;
+    if (response.document.size() + bytes > limit) {
         response.bodyTooLarge = true;
         return 0;
     }
-    return response.body.append(data, bytes) ? bytes : 0;
+    try {
+        response.document.append(data, bytes);
+    } catch (const std::bad_alloc&) {
+        return 0;  // no exception may cross curl; the transfer fails as a write error
+    }
+    return bytes;
 }
 
 size_t onUpload(char* buffer, size_t size, size_t count, void* user) {
@@ -150,11 +156,6 @@ size_t onUpload(char* buffer, size_t size, size_t count, void* user) {
     state->sent += got;
     return got;
 }
-
-// How long a server may think after it has received a whole request body
-// before its answer begins: storing a large upload takes time on some servers,
-// and no byte is due to move meanwhile.
-constexpr auto kAnswerWait = std::chrono::seconds(120);
 
 // Whether the whole request (its head and every byte of its body) has been
 // handed to the connection.
@@ -319,7 +320,9 @@ void checkLength(HttpResponse& response) {
     const auto length = response.header("content-length");
     if (!length || response.transportFailed) return;
     try {
-        if (std::stoull(*length) != response.body.size() + response.successBodyBytes) {
+        const std::uint64_t received =
+            response.document.size() + response.body.size() + response.successBodyBytes;
+        if (std::stoull(*length) != received) {
             response.transportFailed = true;
             response.retryable = true;
             response.transportMessage = "the response body ended before its announced length";

@@ -38,6 +38,11 @@ inline constexpr std::uint64_t kMaxDocumentBytes = 16u << 20;
 // Why an answer over kMaxDocumentBytes is refused.
 inline constexpr std::string_view kAnswerTooLarge = "the answer is larger than 16 MiB";
 
+// How long a server may think after it has received a whole request body
+// before its answer begins: storing a large upload takes time on some servers,
+// and no byte is due to move meanwhile. Also the default bound on the answer's head.
+inline constexpr std::chrono::seconds kAnswerWait{120};
+
 struct TransportSettings {
     long connectTimeoutMs = 1000;
     // Abandon a transfer that moves less than 1 byte/s for this long. The wait
@@ -47,7 +52,7 @@ struct TransportSettings {
     // However steadily its bytes arrive, the answer's head (status line and
     // headers) must be complete within this long of the end of the request
     // (its last body byte sent); otherwise a retryable transport failure.
-    std::chrono::milliseconds headTimeout = std::chrono::seconds(120);
+    std::chrono::milliseconds headTimeout = kAnswerWait;
     bool verifyTls = true;
     // A PEM file of the certificate authorities trusted instead of the system's store ("" for the
     // system's store). Certificates are checked against it just the same.
@@ -67,6 +72,13 @@ struct HttpResponse {
 
     long status = 0;
     std::vector<Header> headers;  // names in lower case, in order received
+    // A bounded body (every non-2xx body, and a 2xx one when the request caps
+    // it) is a document to parse. The parser holds a document whole in memory,
+    // so it is collected in memory, never spilled to a file only to be read
+    // back whole: kMaxDocumentBytes is the bound on its memory.
+    std::string document;
+    // An unbounded 2xx body without a factory (object data): in memory up to
+    // the SpillBuffer's bound, then in a temporary file.
     SpillBuffer body;
     // The stream a 2xx body went to when the request had a factory, and how
     // many bytes of this response it holds.
