@@ -130,7 +130,9 @@ TEST_F(Functions, AnswersThatNeedNoStorageServiceFollowTheirArguments) {
         {L, texts({}), bad},
         {L, count(3), bad},
         {&SKRW_LogClear, texts({"a"}), bad}};
-    for (const auto& [function, args, expected] : rows) {
+    for (const auto& row : rows) {
+        const auto& [function, args, expected] = row;
+        SCOPED_TRACE("row " + std::to_string(&row - rows) + ", answering " + expected);
         markError();
         const Answer answer = call(function, args);
         const bool utf16 = function == E || function == &SKRW_Debug;
@@ -177,11 +179,13 @@ TEST_F(Functions, AHostFailureAnswersItsCodeSetsNoResultAndKeepsTheRecord) {
         {NewText, 1, 0, &SKRW_LogSet, texts({"1"})},
         {NewText, 1, 0, &SKRW_Version, texts({"x"})},
         {ArgText, 2, 1, &SKRW_GetBucket, texts({"b", "p"})}};
-    for (const auto& [operation, code, skip, function, args] : rows) {
+    for (const auto& row : rows) {
+        const auto& [operation, code, skip, function, args] = row;
+        SCOPED_TRACE("row " + std::to_string(&row - rows));
         markError();
         failHostOperation(operation, code, skip);
         const Answer answer = call(function, args);
-        EXPECT_TRUE(answer.hostError == code && !answer.set && marked() && !m_pl) << code;
+        EXPECT_TRUE(answer.hostError == code && !answer.set && marked() && !m_pl);
     }
 }
 
@@ -247,6 +251,30 @@ TEST_F(StorageFunctions, ArgumentsReachTheOperationsInTheirPlacesAsTheirUtf16Uni
     ASSERT_EQ(listings.size(), 4u);
     EXPECT_EQ(listings[2].find("continuation-token"), std::string::npos) << listings[2];
     EXPECT_NE(listings[3].find("continuation-token=&"), std::string::npos) << listings[3];
+}
+
+// Each sign-in sets the region of later operations: one given without a region (no parameters,
+// empty ones, a bare or empty "region") signs for the default region, whatever came before.
+TEST_F(StorageFunctions, EachSignInSetsTheRegionAndOneWithoutARegionTheDefault) {
+    const auto signedRegion = [](const RecordedRequest& request) {
+        const std::string auth = request.headers.at("authorization");  // .../<region>/s3/...
+        const std::size_t end = auth.find("/s3/aws4_request"), start = auth.rfind('/', end - 1) + 1;
+        return auth.substr(start, end - start);
+    };
+    // The parameters (none at all for nullptr), the region signed for.
+    const std::pair<const char*, std::string> rows[] = {
+        {"region=eu-west-1", "eu-west-1"},       {nullptr, "us-east-1"},
+        {"region=sa-east-1", "sa-east-1"},       {"", "us-east-1"},
+        {"region=ap-south-1", "ap-south-1"},     {"x=1;region", "us-east-1"},
+        {"Region=ca-central-1", "ca-central-1"}, {"region=", "us-east-1"}};
+    for (const auto& [parameters, region] : rows) {
+        SCOPED_TRACE(parameters ? parameters : "no parameters");
+        Args args = texts({"s3", kAccessKey, kSecretKey});
+        if (parameters) args.textUtf8(parameters);
+        ASSERT_EQ(answer(SKRW_UseCredentials, args), "0");
+        ASSERT_EQ(answer(SKRW_GetBucket, texts({m_bucket})), "0");
+        EXPECT_EQ(signedRegion(requestsFor(m_bucket).back()), region);
+    }
 }
 
 }  // namespace

@@ -328,7 +328,10 @@ TEST(StepDefinitions, TwelveIdsHaveTheirsAsUtf8AndEveryOtherIdTheEmptyNativeText
 
 TEST(Bundle, ExportsOnlyTheEntryPointAndTheCallRecordPointerAndLeavesTheHostOpen) {
     const auto symbols = [](const char* which) {
-        return runProcess({"/usr/bin/nm", "-D", "-j", which, SKRW_TEST_BUNDLE_DIR "/SKRW.so"}).out;
+        const ProcessOutcome nm =
+            runProcess({"nm", "-D", "-j", which, SKRW_TEST_BUNDLE_DIR "/SKRW.so"});
+        EXPECT_EQ(nm.status, 0) << "nm (binutils, found along PATH): " << nm.err;
+        return nm.out;
     };
     EXPECT_EQ(symbols("--defined-only"), "FMExternCallProc\ngFMX_ExternCallPtr\n");
     EXPECT_NE(symbols("--undefined-only").find("\nFM_Text_AssignUnicode\n"), std::string::npos);

@@ -53,7 +53,9 @@ TEST(HostText, GetBytesFillsTheBufferWithWholeCharactersAndAZero) {
                   {std::u16string{u'a', 0xD800}, 8, 0, 2, 0, "4:a\xEF\xBF\xBD\0####"s},
                   {u"abc", 16, 4, 1, 0, "failure 2"},
                   {u"abc", 16, 0, 3, 7, "failure 2"}};
-    for (const auto& [units, size, position, count, encoding, expected] : rows) {
+    for (const auto& row : rows) {
+        const auto& [units, size, position, count, encoding, expected] = row;
+        SCOPED_TRACE("row " + std::to_string(&row - rows));
         std::string buffer(size + 1, '#');
         const auto t = text(units);
         const std::string written = outcome([&, s = size, p = position, c = count, e = encoding] {
@@ -107,7 +109,9 @@ TEST(HostText, OperationsCountUtf16UnitsAndFailWithoutChangeOutsideTheText) {
                     std::to_string(t.Find(*open, 9)) + std::to_string(t.Find(*text(u"x"), 0));
          },
          "13-1-1a(b(/16"}};
-    for (const auto& [initial, change, expected] : rows) {
+    for (const auto& row : rows) {
+        const auto& [initial, change, expected] = row;
+        SCOPED_TRACE("row " + std::to_string(&row - rows) + ", ending " + expected);
         const auto t = text(initial);
         const auto& apply = change;  // clang 14 cannot capture a structured binding
         const std::string answer = outcome([&] { return apply(*t); });

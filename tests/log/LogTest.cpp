@@ -110,7 +110,7 @@ TEST_F(LogTest, AnOffLogWritesNothingAndWhereTheWalkStopsNoFileIsMade) {
     writeFile(at("Desktop"), "a file");
     PluginLogger logger("LOGS", "");  // no default location: off
     EXPECT_FALSE(logger.OpenLogFile());
-    EXPECT_EQ(logger.SetLogPath(logIn("Desktop/sub")), 0);
+    logger.SetLogPath(logIn("Desktop/sub"));
     logger.EnteringFunction("F"), logger.ClearLog();
     EXPECT_FALSE(logger.OpenLogFile());
     EXPECT_EQ(fs::current_path(), m_temp.path());
@@ -118,6 +118,13 @@ TEST_F(LogTest, AnOffLogWritesNothingAndWhereTheWalkStopsNoFileIsMade) {
     EXPECT_EQ(logged(logIn("on")), Lines{"\t\ton"});
     logger.ClearLog();
     EXPECT_EQ(logged(logIn("on")), Lines{"\t\t************* CONTENT CLEARED *************"});
+    // A new path moves the log, the old file keeping its lines; an empty one switches it off.
+    logger.SetLogPath(logIn("moved")), logger.WriteLine("moved");
+    EXPECT_EQ(logger.SetLogPath(""), 0);
+    logger.WriteLine("off");
+    EXPECT_FALSE(logger.OpenLogFile());
+    EXPECT_EQ(logged(logIn("on")), Lines{"\t\t************* CONTENT CLEARED *************"});
+    EXPECT_EQ(logged(logIn("moved")), Lines{"\t\tmoved"});
     EXPECT_EQ(readFile(at("Desktop")), "a file");
     EXPECT_FALSE(fs::exists(at("LogFile.txt")));
 }

@@ -130,11 +130,21 @@ TEST(StringsFile, ReadsEntriesAndEscapesAndRefusesMalformedText) {
 
 TEST(Bundle, LooksUpTheKeyInTheTableOfThePreferredLanguageThenEnglishElseGivesTheValueBack) {
     TempDir bundle;
-    for (const auto& [language, table] : {std::pair{"en", R"("hi" = "Hello"; "en" = "English";)"},
-                                          {"de", R"("hi" = "Hallo";)"},
-                                          {"fr", R"("hi" = "Salut")"}}) {
-        fs::create_directories(bundle.path() + "/Resources/" + language + ".lproj");
-        writeFile(bundle.path() + "/Resources/" + language + ".lproj/T.strings", table);
+    // A table of 4 MiB is read; a larger file is no table of ours and counts as missing.
+    const auto padded = [](std::string table, std::size_t size) {
+        table.resize(size, ' ');
+        return table;
+    };
+    const std::pair<std::string, std::string> tables[] = {
+        {"en.lproj/T", R"("hi" = "Hello"; "en" = "English";)"},
+        {"de.lproj/T", R"("hi" = "Hallo";)"},
+        {"fr.lproj/T", R"("hi" = "Salut")"},
+        {"de.lproj/Full", padded(R"("hi" = "Voll";)", 4 << 20)},
+        {"de.lproj/Over", padded(R"("hi" = "Zu lang";)", (4 << 20) + 1)},
+        {"en.lproj/Over", R"("hi" = "Short";)"}};
+    for (const auto& [table, text] : tables) {
+        fs::create_directories(fs::path(bundle.path() + "/Resources/" + table).parent_path());
+        writeFile(bundle.path() + "/Resources/" + table + ".strings", text);
     }
     writeFile(bundle.path() + "/Resources/evil.strings", R"("hi" = "outside";)");
     const skrw::platform::BundleRecord record{skrw::platform::BundleRecord::kMagic,
@@ -146,6 +156,8 @@ TEST(Bundle, LooksUpTheKeyInTheTableOfThePreferredLanguageThenEnglishElseGivesTh
     const Row rows[] = {
         {"", "de_DE.UTF-8", "hi", "T", "v", "Hallo", &record},
         {"", "de_DE.UTF-8", "en", "T", "v", "English", &record},
+        {"", "de_DE.UTF-8", "hi", "Full", "v", "Voll", &record},
+        {"", "de_DE.UTF-8", "hi", "Over", "v", "Short", &record},
         {"", "fr_FR.UTF-8", "hi", "T", "v", "Hello", &record},  // a malformed table is missing
         {"it:de", "C", "hi", "T", "v", "Hallo", &record},
         {"", "../de", "hi", "T", "v", "Hello", &record},

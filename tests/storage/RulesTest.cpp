@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 
 #include <csignal>
+#include <ctime>
 
 #include "TestEnv.h"
 #include "TestServer.h"
@@ -20,7 +21,6 @@ using namespace skrw::test;
 using Aws::S3::Model::BucketLocationConstraint;
 using Class = Aws::S3::Model::ObjectStorageClass;
 
-using Aws::S3::Model::ObjectStorageClassMapper::GetNameForObjectStorageClass;
 const auto S = [](std::string_view text) { return skrw::platform::String::fromUtf8(text); };
 
 TEST(SkrError, ThreeLinesAndThePlatformForms) {
@@ -47,6 +47,7 @@ TEST(LocalPaths, WhereADownloadIsWrittenAndWhereAnUploadIsLookedFor) {
         {"/Volumes/D/R/", "/Volumes/D/R/ /Volumes/D R/ /Volumes/D/R/"},
         {"/volumes/q", "/Volumes/volumes/q /Volumes/volumes q /volumes/q /Volumes/volumes/q"}};
     for (const auto& [given, expected] : rows) {
+        SCOPED_TRACE(given);
         const skrw::platform::String work = downloadWorkPath(S(given)),
                                      folder = downloadFolder(work);
         std::string found = work.utf8() + " " + folder.utf8() + " ";
@@ -65,14 +66,36 @@ TEST(Region, FirstPairNamedRegionGivesItsValueAndOnlyAKnownNameAConstraint) {
     }
     EXPECT_EQ(regions, "us-west-2|EU-1| eu |||||");
     EXPECT_FALSE(regionFromParameters(skrw::platform::String()).isNull());
-    using Aws::S3::Model::BucketLocationConstraintMapper::GetNameForBucketLocationConstraint;
-    for (int c = int(BucketLocationConstraint::eu_west_1);
-         c <= int(BucketLocationConstraint::cn_northwest_1); ++c) {
-        const auto name = S(GetNameForBucketLocationConstraint(BucketLocationConstraint(c)));
-        EXPECT_EQ(GetRegion(name.uppercaseString()), BucketLocationConstraint(c)) << name.utf8();
-    }
-    for (const char* name : {"", "EU", " eu-west-1", "eu_west_1", "mars-1"}) {
-        EXPECT_EQ(GetRegion(S(name)), BucketLocationConstraint::us_east_1) << name;
+    // Every known name but "EU", in any case, is its own constraint; any other text us-east-1.
+    using enum BucketLocationConstraint;
+    const std::pair<const char*, BucketLocationConstraint> rows[] = {
+        {"eu-west-1", eu_west_1},
+        {"US-WEST-1", us_west_1},
+        {"us-west-2", us_west_2},
+        {"Ap-South-1", ap_south_1},
+        {"ap-southeast-1", ap_southeast_1},
+        {"AP-SOUTHEAST-2", ap_southeast_2},
+        {"ap-northeast-1", ap_northeast_1},
+        {"ap-northeast-2", ap_northeast_2},
+        {"SA-EAST-1", sa_east_1},
+        {"cn-north-1", cn_north_1},
+        {"eu-central-1", eu_central_1},
+        {"EU-WEST-3", eu_west_3},
+        {"eu-west-2", eu_west_2},
+        {"ca-central-1", ca_central_1},
+        {"us-gov-west-1", us_gov_west_1},
+        {"US-East-1", us_east_1},
+        {"us-east-2", us_east_2},
+        {"cn-northwest-1", cn_northwest_1},
+        {"", us_east_1},
+        {"EU", us_east_1},
+        {"eu", us_east_1},
+        {" eu-west-1", us_east_1},
+        {"eu_west_1", us_east_1},
+        {"mars-1", us_east_1}};
+    for (const auto& [name, constraint] : rows) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(GetRegion(S(name)), constraint);
     }
 }
 
@@ -87,24 +110,43 @@ TEST(ListingProperties, TextsOfAnObject) {
     object.SetStorageClass(Class::GLACIER);
     object.SetOwner(owner);
     object.SetLastModified(Aws::Utils::DateTime(int64_t{1700000000000}));  // 2023-11-14T22:13:20Z
-    ScopedEnv zone("TZ", "IST-5:30");
-    ::tzset();
+    const auto localOffset = [] {
+        const std::time_t start = 0;
+        std::tm local{};
+        return ::localtime_r(&start, &local)->tm_gmtoff;
+    };
+    const long offset = localOffset();
     std::string texts;
-    for (const char* name : {"key", "displayname", "name", "etag", "size", "storageclass",
-                             "isfolder", "ownername", "ownerid", "owner", "lastmodified"}) {
-        texts += objectPropertyText(object, S(name)).utf8() + " ";
+    {
+        ScopedEnv zone("TZ", "IST-5:30");
+        ::tzset();
+        for (const char* name : {"key", "displayname", "name", "etag", "size", "storageclass",
+                                 "isfolder", "ownername", "ownerid", "owner", "lastmodified"}) {
+            texts += objectPropertyText(object, S(name)).utf8() + " ";
+        }
     }
+    ::tzset();  // the zone of the process again, for the tests after this one
+    EXPECT_EQ(localOffset(), offset);
     EXPECT_EQ(texts,
               "d/\xC3\xA9.txt d/\xC3\xA9.txt d/\xC3\xA9.txt \"abc\" 5000000000 GLACIER false "
               "owner-name owner-id  2023-11-15T03:43:20Z ");
     for (const auto& [key, text] : {std::pair{"d/", "true"}, {"", "true"}, {"r-1.2/", "false"}}) {
-        EXPECT_EQ(isFolderText(S(key)).utf8(), text) << key;
+        SCOPED_TRACE(key);
+        EXPECT_EQ(isFolderText(S(key)).utf8(), text);
     }
-    // The five classes the service names; every other class (up to DEEP_ARCHIVE), "NOT SET".
-    for (int c = int(Class::NOT_SET); c <= int(Class::DEEP_ARCHIVE); ++c) {
-        const bool named = c >= int(Class::STANDARD) && c <= int(Class::ONEZONE_IA);
-        EXPECT_EQ(storageClassText(Class(c)).utf8(),
-                  named ? GetNameForObjectStorageClass(Class(c)) : "NOT SET");
+    // The five classes the service names; every other class, "NOT SET".
+    const std::pair<Class, const char*> classes[] = {
+        {Class::NOT_SET, "NOT SET"},
+        {Class::STANDARD, "STANDARD"},
+        {Class::REDUCED_REDUNDANCY, "REDUCED_REDUNDANCY"},
+        {Class::GLACIER, "GLACIER"},
+        {Class::STANDARD_IA, "STANDARD_IA"},
+        {Class::ONEZONE_IA, "ONEZONE_IA"},
+        {Class::INTELLIGENT_TIERING, "NOT SET"},
+        {Class::DEEP_ARCHIVE, "NOT SET"}};
+    for (const auto& [storageClass, text] : classes) {
+        SCOPED_TRACE("class " + std::to_string(int(storageClass)));
+        EXPECT_EQ(storageClassText(storageClass).utf8(), text);
     }
 }
 

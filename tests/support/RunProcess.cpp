@@ -46,7 +46,7 @@ ProcessOutcome runProcess(const std::vector<std::string>& argv, const std::strin
         ::dup2(fileno(in.get()), 0);
         ::dup2(fileno(out.get()), 1);
         ::dup2(fileno(err.get()), 2);
-        ::execv(args[0], args.data());
+        ::execvp(args[0], args.data());
         ::_exit(127);
     }
     int status = 0;

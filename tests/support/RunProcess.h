@@ -10,7 +10,8 @@ struct ProcessOutcome {
     std::string err;
 };
 
-// Runs `argv` (argv[0] is the program's path) to its end with `input` on standard input.
+// Runs `argv` to its end with `input` on standard input. argv[0] is the program's path, or a
+// bare name looked for along PATH; a program that cannot be started ends with status 127.
 ProcessOutcome runProcess(const std::vector<std::string>& argv, const std::string& input = "");
 
 }  // namespace skrw::test

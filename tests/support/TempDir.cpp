@@ -7,8 +7,20 @@
 #include "TestServer.h"
 
 namespace skrw::test {
+namespace {
 
-TempDir::TempDir() : m_path("/tmp/skrw-test-XXXXXX") {
+// The folder for temporary files: TMPDIR when set and not empty, as every POSIX tool reads it,
+// else /tmp.
+std::string temporaryFolder() {
+    const char* given = std::getenv("TMPDIR");
+    std::string folder = given != nullptr && *given != '\0' ? given : "/tmp";
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder;
+}
+
+}  // namespace
+
+TempDir::TempDir() : m_path(temporaryFolder() + "/skrw-test-XXXXXX") {
     if (::mkdtemp(m_path.data()) == nullptr || ::mkdir(volumesPath().c_str(), 0755) != 0) {
         throw std::runtime_error("cannot create a temporary folder " + m_path);
     }

@@ -45,7 +45,8 @@ std::vector<RecordedRequest> requestsFor(const std::string& bucket);
 void changeOnPut(const std::string& bucket, const std::string& key, const std::string& path,
                  const std::string& change);
 
-// A fresh folder under /tmp with an empty "Volumes" folder in it, removed whole on destruction.
+// A fresh folder in TMPDIR (/tmp when unset) with an empty "Volumes" folder in it, removed whole
+// on destruction.
 class TempDir {
   public:
     TempDir();
