@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "HostFailures.h"
+#include "LogLines.h"
 #include "TestEnv.h"
 #include "TestServer.h"
+#include "Texts.h"
 #include "functions/FunctionTable.h"
 #include "functions/PluginFunctions.h"
 #include "hostsim/HostValues.h"
@@ -28,10 +30,6 @@ struct Answer {
     bool utf16;
     std::int32_t localeType;
 };
-
-platform::String u8(std::string_view text) {
-    return platform::String::fromUtf8(text);
-}
 
 Args texts(const std::vector<std::string_view>& values) {
     Args args;
@@ -66,10 +64,7 @@ class Functions : public ::testing::Test {
     static bool marked() { return m_objFuncs->getLastErrorCode().utf8() == "-77"; }
     // The lines of the switched-on log without their dates: the indentation tabs and the text.
     std::vector<std::string> logLines() const {
-        std::vector<std::string> lines;
-        std::istringstream in(readFile(m_home.path() + "/Desktop/VORNIQ/HALDOREN/LogFile.txt"));
-        for (std::string line; std::getline(in, line);) lines.push_back(line.substr(17));
-        return lines;
+        return loggedLines(m_home.path() + "/Desktop/VORNIQ/HALDOREN/LogFile.txt");
     }
     TempDir m_home;
     ScopedEnv m_homeVariable{"HOME", m_home.path()};
