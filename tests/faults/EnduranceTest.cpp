@@ -4,12 +4,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <fstream>
 #include <functional>
 
+#include "OpenDescriptors.h"
 #include "TestEnv.h"
 #include "TestServer.h"
+#include "Texts.h"
 #include "storage/SKFuncs.h"
 
 namespace skrw::test {
@@ -17,49 +18,38 @@ namespace {
 
 using platform::String;
 
-String text(const std::string& value) {
-    return String::fromUtf8(value);
-}
-
 long residentKib() {
     long pages = 0, resident = 0;
     std::ifstream("/proc/self/statm") >> pages >> resident;
     return resident * (::sysconf(_SC_PAGESIZE) / 1024);
 }
 
-long openDescriptors() {
-    const auto entries = std::filesystem::directory_iterator("/proc/self/fd");
-    return std::distance(std::filesystem::begin(entries), std::filesystem::end(entries));
-}
-
 TEST(Endurance, ThousandMixedCallsKeepDescriptorsAndMemoryFlat) {
     useServerEndpoint();
     TempDir folder;
     SKFuncs funcs;
-    const String bucket = text(uniqueName("endurance")), s3 = text("s3"), key = text(kAccessKey);
-    const String source = text(folder.path() + "/source.txt"), none;
+    const String bucket = u8(uniqueName("endurance")), s3 = u8("s3"), key = u8(kAccessKey);
+    const String source = u8(folder.path() + "/source.txt"), none;
     writeFile(folder.path() + "/source.txt", std::string(1024, 's'));
-    ASSERT_TRUE(funcs.useCredentialsForService(s3, key, text(kSecretKey), none));
+    ASSERT_TRUE(funcs.useCredentialsForService(s3, key, u8(kSecretKey), none));
     ASSERT_TRUE(funcs.createBucket(bucket));
     const std::string refused =
         "MESSAGE: Failed to list buckets\nCODE: -400\nSOURCE: UseCredentials";
-    const auto object = [](int cycle) { return text("obj-" + std::to_string(cycle % 10)); };
+    const auto object = [](int cycle) { return u8("obj-" + std::to_string(cycle % 10)); };
     const auto target = [&](int cycle) {
-        return text(folder.volumesPath() + "/downloads/" + std::to_string(cycle % 10));
+        return u8(folder.volumesPath() + "/downloads/" + std::to_string(cycle % 10));
     };
     const std::function<bool(int)> cycle[] = {
-        [&](int) { return funcs.useCredentialsForService(s3, key, text(kSecretKey), none); },
+        [&](int) { return funcs.useCredentialsForService(s3, key, u8(kSecretKey), none); },
         [&](int) { return funcs.listBuckets().utf8() != "!!ERROR!!"; },
         [&](int c) { return funcs.postObject(bucket, object(c), source, false); },
-        [&](int) { return funcs.getBucket(bucket, text("obj-"), none, text("100"), none); },
-        [&](int) { return funcs.getBucketProperty(text("keys"), 0).utf8() != "!!ERROR!!"; },
+        [&](int) { return funcs.getBucket(bucket, u8("obj-"), none, u8("100"), none); },
+        [&](int) { return funcs.getBucketProperty(u8("keys"), 0).utf8() != "!!ERROR!!"; },
         [&](int c) { return funcs.getObject(bucket, object(c), target(c)); },
-        [&](int c) {
-            return funcs.copyObjectFromSourceBucket(bucket, object(c), bucket, text("c"));
-        },
-        [&](int) { return funcs.deleteObject(bucket, text("c")); },
-        [&](int c) { return !funcs.getObject(bucket, text("missing"), target(c)); },
-        [&](int) { return !funcs.useCredentialsForService(s3, key, text("wrong"), none); },
+        [&](int c) { return funcs.copyObjectFromSourceBucket(bucket, object(c), bucket, u8("c")); },
+        [&](int) { return funcs.deleteObject(bucket, u8("c")); },
+        [&](int c) { return !funcs.getObject(bucket, u8("missing"), target(c)); },
+        [&](int) { return !funcs.useCredentialsForService(s3, key, u8("wrong"), none); },
         [&](int) { return funcs.getLastError().utf8() == refused; },
         [&](int) { return funcs.getLastErrorCode().utf8() == "-400"; },
     };

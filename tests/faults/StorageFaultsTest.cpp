@@ -5,9 +5,11 @@
 #include <filesystem>
 #include <functional>
 
+#include "ErrorRecord.h"
 #include "FaultServer.h"
 #include "TestEnv.h"
 #include "TestServer.h"
+#include "Texts.h"
 #include "storage/SKFuncs.h"
 
 namespace skrw::test {
@@ -16,26 +18,17 @@ namespace {
 namespace fs = std::filesystem;
 using platform::String;
 
-String text(const std::string& value) {
-    return String::fromUtf8(value);
-}
-
 class StorageFaults : public ::testing::Test {
   protected:
     void SetUp() override {
         useServerEndpoint();
-        ASSERT_TRUE(m_funcs.useCredentialsForService(text("s3"), text(kAccessKey), text(kSecretKey),
-                                                     String()));
+        ASSERT_TRUE(
+            m_funcs.useCredentialsForService(u8("s3"), u8(kAccessKey), u8(kSecretKey), String()));
         m_volumes = m_folder.volumesPath();
     }
     void TearDown() override { unsetenv("AWS_ENDPOINT_URL_S3"); }
 
-    // One line of the error record ("MESSAGE", "CODE" or "SOURCE").
-    std::string field(const std::string& name) const {
-        const std::string record = "\n" + m_funcs.getLastError().utf8() + "\n";
-        const std::size_t at = record.find("\n" + name + ": ") + name.size() + 3;
-        return record.substr(at, record.find('\n', at) - at);
-    }
+    ErrorRecord lastError() const { return readErrorRecord(m_funcs.getLastError()); }
 
     TempDir m_folder;
     std::string m_volumes;
@@ -47,15 +40,15 @@ TEST_F(StorageFaults, EveryOperationMeetingAnUnreachableEndpointKeepsWhatIsLocal
     writeFile(kept, "kept");
     writeFile(source, "up");
     FaultServer untrusted([](int, auto&, auto& c) { c.respond(200, ""); }, {.tls = true});
-    const String b = text("unreachable-bucket"), k = text("k");
+    const String b = u8("unreachable-bucket"), k = u8("k");
     const std::pair<const char*, std::function<bool()>> operations[] = {
         {"listFolders", [&] { return m_funcs.listBuckets().utf8() != "!!ERROR!!"; }},
         {"GetFolder", [&] { return m_funcs.getBucket(b, String(), String(), String(), String()); }},
         {"CreateFolder", [&] { return m_funcs.createBucket(b); }},
         {"DeleteFolder", [&] { return m_funcs.deleteBucket(b); }},
-        {"GetObject", [&] { return m_funcs.getObject(b, k, text(kept)); }},
-        {"PostObject", [&] { return m_funcs.postObject(b, k, text(source), true); }},
-        {"CopyObject", [&] { return m_funcs.copyObjectFromSourceBucket(b, k, b, text("c")); }},
+        {"GetObject", [&] { return m_funcs.getObject(b, k, u8(kept)); }},
+        {"PostObject", [&] { return m_funcs.postObject(b, k, u8(source), true); }},
+        {"CopyObject", [&] { return m_funcs.copyObjectFromSourceBucket(b, k, b, u8("c")); }},
         {"DeleteObject", [&] { return m_funcs.deleteObject(b, k); }},
     };
     for (const auto& [endpoint, fragment] :
@@ -66,10 +59,10 @@ TEST_F(StorageFaults, EveryOperationMeetingAnUnreachableEndpointKeepsWhatIsLocal
         for (const auto& [source, operation] : operations) {
             SCOPED_TRACE(endpoint + " " + source);
             EXPECT_FALSE(operation());
-            EXPECT_EQ(field("SOURCE"), source);
-            EXPECT_EQ(field("CODE"), "-400");
-            EXPECT_TRUE(field("MESSAGE").starts_with("Unable to connect to endpoint: "));
-            EXPECT_NE(field("MESSAGE").find(fragment), std::string::npos) << field("MESSAGE");
+            EXPECT_EQ(lastError().source, source);
+            EXPECT_EQ(lastError().code, "-400");
+            EXPECT_TRUE(lastError().message.starts_with("Unable to connect to endpoint: "));
+            EXPECT_NE(lastError().message.find(fragment), std::string::npos) << lastError().message;
         }
     }
     EXPECT_EQ(readFile(kept), "kept");
@@ -103,13 +96,13 @@ TEST_F(StorageFaults, TransferCutShortLosesNothingAndLeavesNoTemporaryFile) {
         SCOPED_TRACE(row.name);
         FaultServer server(row.script, {.headOnly = row.target.empty()});
         setenv("AWS_ENDPOINT_URL_S3", server.endpoint().c_str(), 1);
-        const String b = text("b"), k = text("k");
+        const String b = u8("b"), k = u8("k");
         EXPECT_FALSE(row.target.empty()
-                         ? m_funcs.postObject(b, k, text(m_folder.path() + "/big"), true)
-                         : m_funcs.getObject(b, k, text(row.target)));
-        EXPECT_TRUE(field("MESSAGE").starts_with("Unable to connect to endpoint: "))
-            << field("MESSAGE");
-        EXPECT_EQ(field("CODE") + " " + field("SOURCE"),
+                         ? m_funcs.postObject(b, k, u8(m_folder.path() + "/big"), true)
+                         : m_funcs.getObject(b, k, u8(row.target)));
+        EXPECT_TRUE(lastError().message.starts_with("Unable to connect to endpoint: "))
+            << lastError().message;
+        EXPECT_EQ(lastError().code + " " + lastError().source,
                   row.target.empty() ? "-400 PostObject" : "-400 GetObject");
         const fs::path folder =
             row.target.empty() ? fs::path(m_folder.path()) : fs::path(row.target).parent_path();
@@ -134,10 +127,10 @@ TEST_F(StorageFaults, OnePageOfTenThousandKeysIsKeptWhole) {
     FaultServer server(
         [&](int, auto&, auto& c) { c.respond(200, listing + "</ListBucketResult>"); });
     setenv("AWS_ENDPOINT_URL_S3", server.endpoint().c_str(), 1);
-    ASSERT_TRUE(m_funcs.getBucket(text("b"), String(), String(), String(), String()));
-    EXPECT_EQ(m_funcs.getBucketProperty(text("count"), 0).utf8(), "10000");
-    EXPECT_EQ(m_funcs.getBucketProperty(text("key"), 9999).utf8(), "key-9999");
-    const std::string keys = m_funcs.getBucketProperty(text("keys"), 0).utf8();
+    ASSERT_TRUE(m_funcs.getBucket(u8("b"), String(), String(), String(), String()));
+    EXPECT_EQ(m_funcs.getBucketProperty(u8("count"), 0).utf8(), "10000");
+    EXPECT_EQ(m_funcs.getBucketProperty(u8("key"), 9999).utf8(), "key-9999");
+    const std::string keys = m_funcs.getBucketProperty(u8("keys"), 0).utf8();
     EXPECT_EQ(std::count(keys.begin(), keys.end(), '\n'), 10000);
 }
 
@@ -171,8 +164,8 @@ TEST_F(StorageFaults, HostTextsAtTheirLimitsReachTheServiceAsTheirUtf8Bytes) {
         SCOPED_TRACE(row.name);
         const std::size_t before = server.requests().size();
         const String value = String::fromUtf16(row.units);
-        EXPECT_EQ(m_funcs.deleteObject(text("b"), value), row.sent == 2);
-        EXPECT_EQ(m_funcs.getBucket(text("b"), value, String(), String(), String()), row.sent > 0);
+        EXPECT_EQ(m_funcs.deleteObject(u8("b"), value), row.sent == 2);
+        EXPECT_EQ(m_funcs.getBucket(u8("b"), value, String(), String(), String()), row.sent > 0);
         EXPECT_EQ(m_funcs.getLastError().utf8(), row.record);
         const auto requests = server.requests();
         ASSERT_EQ(requests.size(), before + row.sent);

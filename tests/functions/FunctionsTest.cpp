@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "HostFailures.h"
+#include "LogLines.h"
 #include "TestEnv.h"
 #include "TestServer.h"
+#include "Texts.h"
 #include "functions/FunctionTable.h"
 #include "functions/PluginFunctions.h"
 #include "hostsim/HostValues.h"
@@ -28,10 +30,6 @@ struct Answer {
     bool utf16;
     std::int32_t localeType;
 };
-
-platform::String u8(std::string_view text) {
-    return platform::String::fromUtf8(text);
-}
 
 Args texts(const std::vector<std::string_view>& values) {
     Args args;
@@ -66,10 +64,7 @@ class Functions : public ::testing::Test {
     static bool marked() { return m_objFuncs->getLastErrorCode().utf8() == "-77"; }
     // The lines of the switched-on log without their dates: the indentation tabs and the text.
     std::vector<std::string> logLines() const {
-        std::vector<std::string> lines;
-        std::istringstream in(readFile(m_home.path() + "/Desktop/VORNIQ/HALDOREN/LogFile.txt"));
-        for (std::string line; std::getline(in, line);) lines.push_back(line.substr(17));
-        return lines;
+        return loggedLines(m_home.path() + "/Desktop/VORNIQ/HALDOREN/LogFile.txt");
     }
     TempDir m_home;
     ScopedEnv m_homeVariable{"HOME", m_home.path()};
@@ -164,26 +159,35 @@ TEST_F(Functions, TheFirstOfOneOrTwoArgumentsSwitchesTheLogByItsTruthAndVersionL
 
 TEST_F(Functions, AHostFailureAnswersItsCodeSetsNoResultAndKeepsTheRecord) {
     using enum HostOp;
-    // Every registered function, its frame failing first (1) or its answer (2).
+    // Every registered function, its frame failing first or its answer: a host failure answers
+    // its own code, running out of memory 1 and any other failure 2.
+    const std::tuple<HostOp, std::int32_t, short> faults[] = {{NewText, 1, 1},
+                                                              {SetResult, 2, 2},
+                                                              {NewText, kThrowsOutOfMemory, 1},
+                                                              {SetResult, kThrowsOutOfMemory, 1},
+                                                              {NewText, kThrowsOther, 2},
+                                                              {SetResult, kThrowsOther, 2}};
     for (const ScriptFunctionEntry& entry : ScriptFunctionTable()) {
-        for (const auto& [operation, code] : {std::pair{NewText, 1}, {SetResult, 2}}) {
-            failHostOperation(operation, code);
+        for (const auto& [operation, fault, code] : faults) {
+            failHostOperation(operation, fault);
             const Answer answer = call(entry.callback, count(entry.least));
-            EXPECT_TRUE(answer.hostError == code && !answer.set) << entry.name << " " << code;
+            EXPECT_TRUE(answer.hostError == code && !answer.set) << entry.name << " " << fault;
         }
     }
-    const std::tuple<HostOp, int, int, ExtPluginType, Args> rows[] = {
-        {SetResult, 2, 0, &SKRW_DeleteObject, {}},
-        {SetResult, 2, 0, &SKRW_LogSet, {}},
-        {SetResult, 2, 0, &SKRW_LogClear, {}},
-        {NewText, 1, 0, &SKRW_LogSet, texts({"1"})},
-        {NewText, 1, 0, &SKRW_Version, texts({"x"})},
-        {ArgText, 2, 1, &SKRW_GetBucket, texts({"b", "p"})}};
+    const std::tuple<HostOp, std::int32_t, int, ExtPluginType, Args, short> rows[] = {
+        {SetResult, 2, 0, &SKRW_DeleteObject, {}, 2},
+        {SetResult, 2, 0, &SKRW_LogSet, {}, 2},
+        {SetResult, 2, 0, &SKRW_LogClear, {}, 2},
+        {NewText, 1, 0, &SKRW_LogSet, texts({"1"}), 1},
+        {NewText, 1, 0, &SKRW_Version, texts({"x"}), 1},
+        {ArgText, 2, 1, &SKRW_GetBucket, texts({"b", "p"}), 2},
+        {ArgText, kThrowsOutOfMemory, 0, &SKRW_LogSet, texts({"1"}), 1},
+        {ArgText, kThrowsOther, 1, &SKRW_GetBucket, texts({"b", "p"}), 2}};
     for (const auto& row : rows) {
-        const auto& [operation, code, skip, function, args] = row;
+        const auto& [operation, fault, skip, function, args, code] = row;
         SCOPED_TRACE("row " + std::to_string(&row - rows));
         markError();
-        failHostOperation(operation, code, skip);
+        failHostOperation(operation, fault, skip);
         const Answer answer = call(function, args);
         EXPECT_TRUE(answer.hostError == code && !answer.set && marked() && !m_pl);
     }

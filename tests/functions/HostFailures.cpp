@@ -1,6 +1,8 @@
 #include "HostFailures.h"
 
 #include <map>
+#include <new>
+#include <stdexcept>
 
 #include "fmx/FMWrapperApi.h"
 
@@ -20,6 +22,8 @@ void stopHostFailures() {
 bool injected(HostOp operation, FM_ErrorSlot* err) {
     auto& [code, countdown] = armings[operation];
     if (countdown == 0 || --countdown > 0) return false;
+    if (code == kThrowsOutOfMemory) throw std::bad_alloc();
+    if (code == kThrowsOther) throw std::runtime_error("injected failure");
     err->code = code;
     return true;
 }

@@ -9,8 +9,14 @@ namespace skrw::test {
 // FM_ExprEnv_RegisterExternalFunctionEx, _RegisterScriptStep, _UnRegisterExternalFunction.
 enum class HostOp { NewText, ArgText, SetResult, AddFunction, AddStep, DropFunction };
 
+// Faults that are no host error code: the call throws instead, as the plug-in's own code around
+// it does when memory runs out (std::bad_alloc) or on any other failure (std::runtime_error).
+inline constexpr std::int32_t kThrowsOutOfMemory = -1;
+inline constexpr std::int32_t kThrowsOther = -2;
+
 // The `skip`+1-th call of `operation` from now on fails with the host error `code` (1 out of
-// memory, 2 general failure) and changes nothing; the calls before and after it work.
+// memory, 2 general failure) or the thrown fault and changes nothing; the calls before and after
+// it work.
 void failHostOperation(HostOp operation, std::int32_t code, int skip = 0);
 void stopHostFailures();
 extern std::int32_t lastAssignedEncoding;  // the encoding code of the last FM_Text_Assign call

@@ -14,6 +14,7 @@
 #include "TestServer.h"
 #include "functions/FunctionTable.h"
 #include "functions/PluginFunctions.h"
+#include "host/Registration.h"
 #include "host/SKRWInit.h"
 #include "host/StepDefinitions.h"
 #include "host/StringTable.h"
@@ -235,19 +236,56 @@ TEST_F(Host, AFailedStorageObjectWithdrawsEveryRegistrationAndRefuses) {
 }
 
 TEST_F(Host, AFailingRegistrationOrUnregistrationDoesNotStopTheOthers) {
-    failHostOperation(HostOp::AddFunction, 2, 4);  // the fifth: SKRW_GetBucket
-    failHostOperation(HostOp::AddStep, 1, 6);      // the seventh: SKRW_CreateBucket
-    ASSERT_EQ(send(CallRecord::kStartup), 57);
-    EXPECT_EQ(std::tuple(countOf(Kind::Function), countOf(Kind::Step)), std::tuple(12u, 12u));
-    EXPECT_FALSE(active(Kind::Function, u"SKRW_GetBucket") ||
-                 active(Kind::Step, u"SKRW_CreateBucket"));
-    EXPECT_TRUE(m_objFuncs && active(Kind::Step, u"SKRW_GetBucket") &&
-                active(Kind::Step, u"SKRW_Debug"));
-    failHostOperation(HostOp::DropFunction, 2, 10);
-    send(CallRecord::kShutdown);
-    EXPECT_EQ(
-        std::tuple(m_objFuncs, countOf(Kind::UnregisterFunction), countOf(Kind::UnregisterStep)),
-        std::tuple(nullptr, 60u, 61u));
+    // The faults of a function's registration, a step's and an unregistration.
+    const std::tuple<std::int32_t, std::int32_t, std::int32_t> rows[] = {
+        {2, 1, 2},
+        {kThrowsOutOfMemory, kThrowsOther, kThrowsOutOfMemory},
+        {kThrowsOther, kThrowsOutOfMemory, kThrowsOther}};
+    for (const auto& [functionFault, stepFault, dropFault] : rows) {
+        SCOPED_TRACE(std::to_string(functionFault) + " " + std::to_string(stepFault));
+        Registry::instance().clear();
+        failHostOperation(HostOp::AddFunction, functionFault, 4);  // the fifth: SKRW_GetBucket
+        failHostOperation(HostOp::AddStep, stepFault, 6);          // the seventh: SKRW_CreateBucket
+        ASSERT_EQ(send(CallRecord::kStartup), 57);
+        EXPECT_EQ(std::tuple(countOf(Kind::Function), countOf(Kind::Step)), std::tuple(12u, 12u));
+        EXPECT_FALSE(active(Kind::Function, u"SKRW_GetBucket") ||
+                     active(Kind::Step, u"SKRW_CreateBucket"));
+        EXPECT_TRUE(m_objFuncs && active(Kind::Step, u"SKRW_GetBucket") &&
+                    active(Kind::Step, u"SKRW_Debug"));
+        failHostOperation(HostOp::DropFunction, dropFault, 10);
+        send(CallRecord::kShutdown);
+        EXPECT_EQ(std::tuple(m_objFuncs, countOf(Kind::UnregisterFunction),
+                             countOf(Kind::UnregisterStep)),
+                  std::tuple(nullptr, 60u, 61u));
+    }
+}
+
+// A registration answers the code of its last host call: the host's own error code, 1 when
+// memory ran out and 2 for any other failure.
+TEST_F(Host, ARegistrationAnswersTheCodeOfItsLastHostCall) {
+    using enum HostOp;
+    const ScriptFunctionEntry& entry = ScriptFunctionTable().front();
+    const std::tuple<std::int16_t, HostOp, std::int32_t, short> rows[] = {
+        {56, AddFunction, 1, 1},
+        {56, AddFunction, 2, 2},
+        {56, AddFunction, kThrowsOutOfMemory, 1},
+        {56, AddFunction, kThrowsOther, 2},
+        {57, AddStep, kThrowsOutOfMemory, 1},
+        {57, AddStep, kThrowsOther, 2},
+        {57, AddFunction, kThrowsOutOfMemory, 0}};  // the step after it is registered
+    for (const auto& [version, operation, fault, code] : rows) {
+        SCOPED_TRACE(std::to_string(version) + " " + std::to_string(fault));
+        Registry::instance().clear();
+        CallRecord message{};
+        message.interfaceVersion = version, message.bundle = &m_bundle;
+        gFMX_ExternCallPtr = &message;
+        failHostOperation(operation, fault);
+        EXPECT_EQ(RegisterFunction(static_cast<unsigned int>(entry.id), entry.least, entry.most,
+                                   entry.callback),
+                  code);
+        EXPECT_EQ(countOf(Kind::Function) + countOf(Kind::Step), version == 57 ? 1u : 0u);
+        gFMX_ExternCallPtr = nullptr;
+    }
 }
 
 class StringTable : public Host {

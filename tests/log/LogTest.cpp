@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "LogLines.h"
+#include "OpenDescriptors.h"
 #include "TestEnv.h"
 #include "TestServer.h"
 #include "log/LogFile.h"
@@ -14,14 +16,6 @@ namespace {
 
 const std::string kStarted = "\t************* SESSION STARTED *************";
 const std::string kEnded = "\t************* SESSION ENDED *************";
-
-// The tabs and text of each line after its date.
-Lines logged(const std::string& path) {
-    Lines out;
-    std::istringstream in(readFile(path));
-    for (std::string line; std::getline(in, line);) out.push_back(line.substr(17));
-    return out;
-}
 
 class LogTest : public ::testing::Test {
   protected:
@@ -67,20 +61,19 @@ TEST_F(LogTest, WalkMakesEachFolderWithAllPermissionBitsAndEndsInTheLogFolder) {
 }
 
 TEST_F(LogTest, LinesTakeTheDepthOfTheirFunctionAndNoHandleStaysOpenBetweenThem) {
-    const auto open = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); };
-    const auto before = open();
+    const auto before = openDescriptors();
     PluginLogger logger("LOGS", logIn("logs"));
     logger.EnteringFunction("A"), logger.WriteParameter("name", "value");
     logger.ExitingFunction("A"), logger.ExitingFunction("X");
     logger.EnteringFunction("P"), logger.EnteringFunction("Q"), logger.WriteLine("at 1");
-    EXPECT_EQ(open(), before);
+    EXPECT_EQ(openDescriptors(), before);
     EXPECT_EQ(
-        logged(logIn("logs")),
+        loggedLines(logIn("logs")),
         (Lines{kStarted, "\tFUNCTION ENTER: A", "\tPARAM: name VAL: value", "\tFUNCTION EXIT: A",
                "\tFUNCTION EXIT: X", "\tFUNCTION ENTER: P", "\tFUNCTION ENTER: Q", "\t\tat 1"}));
     fs::remove_all(at("logs"));  // each line walks again and makes what went missing
     logger.WriteLine("again");
-    EXPECT_EQ(logged(logIn("logs")), Lines{"\t\tagain"});
+    EXPECT_EQ(loggedLines(logIn("logs")), Lines{"\t\tagain"});
 }
 
 TEST_F(LogTest, ARelativePathIsWalkedFromTheRootAndItsLinesOpenedFromTheFolderReached) {
@@ -89,7 +82,7 @@ TEST_F(LogTest, ARelativePathIsWalkedFromTheRootAndItsLinesOpenedFromTheFolderRe
     fs::current_path(m_home.path());
     for (int i = 0; i < 2; ++i) PluginLogger("LOGS", relative);  // two sessions
     EXPECT_TRUE(fs::exists(logIn("logs")) && fs::is_empty(logIn("logs")));
-    EXPECT_EQ(logged(at("logs/") + relative), (Lines{kStarted, kEnded, kStarted, kEnded}));
+    EXPECT_EQ(loggedLines(at("logs/") + relative), (Lines{kStarted, kEnded, kStarted, kEnded}));
 }
 
 TEST_F(LogTest, TheDefaultLocationIsBelowTheHomeDesktopAndDeleteLogRemovesOnlyTheLog) {
@@ -100,7 +93,7 @@ TEST_F(LogTest, TheDefaultLocationIsBelowTheHomeDesktopAndDeleteLogRemovesOnlyTh
         EXPECT_EQ(fs::current_path(), folder);
     }
     writeFile(folder + "/other.txt", "kept");
-    EXPECT_EQ(logged(folder + "/LogFile.txt"), (Lines{kStarted, kEnded}));
+    EXPECT_EQ(loggedLines(folder + "/LogFile.txt"), (Lines{kStarted, kEnded}));
     DeleteLog("LOGS");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 1);
 }
@@ -115,16 +108,16 @@ TEST_F(LogTest, AnOffLogWritesNothingAndWhereTheWalkStopsNoFileIsMade) {
     EXPECT_FALSE(logger.OpenLogFile());
     EXPECT_EQ(fs::current_path(), m_temp.path());
     logger.SetLogPath(logIn("on")), logger.WriteLine("on");
-    EXPECT_EQ(logged(logIn("on")), Lines{"\t\ton"});
+    EXPECT_EQ(loggedLines(logIn("on")), Lines{"\t\ton"});
     logger.ClearLog();
-    EXPECT_EQ(logged(logIn("on")), Lines{"\t\t************* CONTENT CLEARED *************"});
+    EXPECT_EQ(loggedLines(logIn("on")), Lines{"\t\t************* CONTENT CLEARED *************"});
     // A new path moves the log, the old file keeping its lines; an empty one switches it off.
     logger.SetLogPath(logIn("moved")), logger.WriteLine("moved");
     EXPECT_EQ(logger.SetLogPath(""), 0);
     logger.WriteLine("off");
     EXPECT_FALSE(logger.OpenLogFile());
-    EXPECT_EQ(logged(logIn("on")), Lines{"\t\t************* CONTENT CLEARED *************"});
-    EXPECT_EQ(logged(logIn("moved")), Lines{"\t\tmoved"});
+    EXPECT_EQ(loggedLines(logIn("on")), Lines{"\t\t************* CONTENT CLEARED *************"});
+    EXPECT_EQ(loggedLines(logIn("moved")), Lines{"\t\tmoved"});
     EXPECT_EQ(readFile(at("Desktop")), "a file");
     EXPECT_FALSE(fs::exists(at("LogFile.txt")));
 }

@@ -7,6 +7,7 @@
 
 #include "TestEnv.h"
 #include "TestServer.h"
+#include "Texts.h"
 #include "platform/Bundle.h"
 #include "platform/FileManager.h"
 #include "platform/String.h"
@@ -17,9 +18,6 @@ namespace fs = std::filesystem;
 using skrw::platform::String;
 using namespace skrw::test;
 
-static String u8(std::string_view text) {
-    return String::fromUtf8(text);
-}
 static const std::string kBad = "\xEF\xBF\xBD";
 
 TEST(String, OperationsOnUtf8Texts) {

@@ -12,6 +12,7 @@
 #include <set>
 #include <string>
 
+#include "CurlHandle.h"
 #include "TestServer.h"
 
 namespace skrw::test {
@@ -46,11 +47,6 @@ struct Call {
     std::chrono::hours skew{0};           // added to the signing time
     const char* authorization = nullptr;  // sent instead of the signed one ("": none)
 };
-
-size_t collect(char* data, size_t size, size_t count, void* body) {
-    static_cast<std::string*>(body)->append(data, size * count);
-    return size * count;
-}
 
 // Sends `call` to /<bucket>/<key> with the body "the body", signed with SigV4 over every header
 // but those left out; returns the status and body of the answer.
@@ -89,16 +85,14 @@ std::pair<long, std::string> send(const std::string& bucket, const Call& call) {
         if (!value.empty())
             list.reset(curl_slist_append(list.release(), (name + ": " + value).c_str()));
     }
-    std::unique_ptr<CURL, void (*)(CURL*)> curl(curl_easy_init(), curl_easy_cleanup);
+    CurlHandle curl;
     std::pair<long, std::string> answer;
-    curl_easy_setopt(curl.get(), CURLOPT_URL, (endpoint + path).c_str());
     curl_easy_setopt(curl.get(), CURLOPT_CUSTOMREQUEST, call.method.c_str());
     curl_easy_setopt(curl.get(), CURLOPT_HTTPHEADER, list.get());
     if (!body.empty()) curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDS, body.c_str());
-    curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, collect);
-    curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &answer.second);
-    EXPECT_EQ(curl_easy_perform(curl.get()), CURLE_OK) << path;
-    curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &answer.first);
+    curl.collectBodyInto(answer.second);
+    EXPECT_EQ(curl.perform(endpoint + path), CURLE_OK) << path;
+    answer.first = curl.status();
     return answer;
 }
 

@@ -8,6 +8,7 @@
 
 #include "TestEnv.h"
 #include "TestServer.h"
+#include "Texts.h"
 #include "storage/FileReplacement.h"
 #include "storage/ListingProperties.h"
 #include "storage/LocalPaths.h"
@@ -20,8 +21,6 @@ using namespace skrw::storage;
 using namespace skrw::test;
 using Aws::S3::Model::BucketLocationConstraint;
 using Class = Aws::S3::Model::ObjectStorageClass;
-
-const auto S = [](std::string_view text) { return skrw::platform::String::fromUtf8(text); };
 
 TEST(SkrError, ThreeLinesAndThePlatformForms) {
     SkrError record;
@@ -48,11 +47,11 @@ TEST(LocalPaths, WhereADownloadIsWrittenAndWhereAnUploadIsLookedFor) {
         {"/volumes/q", "/Volumes/volumes/q /Volumes/volumes q /volumes/q /Volumes/volumes/q"}};
     for (const auto& [given, expected] : rows) {
         SCOPED_TRACE(given);
-        const skrw::platform::String work = downloadWorkPath(S(given)),
+        const skrw::platform::String work = downloadWorkPath(u8(given)),
                                      folder = downloadFolder(work);
         std::string found = work.utf8() + " " + folder.utf8() + " ";
         found += downloadFileName(work, folder).utf8();
-        for (const auto& path : uploadCandidates(S(given))) found += " " + path.utf8();
+        for (const auto& path : uploadCandidates(u8(given))) found += " " + path.utf8();
         EXPECT_EQ(found, expected);
     }
 }
@@ -62,7 +61,7 @@ TEST(Region, FirstPairNamedRegionGivesItsValueAndOnlyAKnownNameAConstraint) {
     for (const char* parameters :
          {"REGION=us-west-2;region=sa-east-1", "region=EU-1=x", "region;x=1;region= eu ",
           "region=;region=eu-west-1", "regionx=eu", " region=eu", ""}) {
-        regions += regionFromParameters(S(parameters)).utf8() + "|";
+        regions += regionFromParameters(u8(parameters)).utf8() + "|";
     }
     EXPECT_EQ(regions, "us-west-2|EU-1| eu |||||");
     EXPECT_FALSE(regionFromParameters(skrw::platform::String()).isNull());
@@ -95,7 +94,7 @@ TEST(Region, FirstPairNamedRegionGivesItsValueAndOnlyAKnownNameAConstraint) {
         {"mars-1", us_east_1}};
     for (const auto& [name, constraint] : rows) {
         SCOPED_TRACE(name);
-        EXPECT_EQ(GetRegion(S(name)), constraint);
+        EXPECT_EQ(GetRegion(u8(name)), constraint);
     }
 }
 
@@ -122,7 +121,7 @@ TEST(ListingProperties, TextsOfAnObject) {
         ::tzset();
         for (const char* name : {"key", "displayname", "name", "etag", "size", "storageclass",
                                  "isfolder", "ownername", "ownerid", "owner", "lastmodified"}) {
-            texts += objectPropertyText(object, S(name)).utf8() + " ";
+            texts += objectPropertyText(object, u8(name)).utf8() + " ";
         }
     }
     ::tzset();  // the zone of the process again, for the tests after this one
@@ -132,7 +131,7 @@ TEST(ListingProperties, TextsOfAnObject) {
               "owner-name owner-id  2023-11-15T03:43:20Z ");
     for (const auto& [key, text] : {std::pair{"d/", "true"}, {"", "true"}, {"r-1.2/", "false"}}) {
         SCOPED_TRACE(key);
-        EXPECT_EQ(isFolderText(S(key)).utf8(), text);
+        EXPECT_EQ(isFolderText(u8(key)).utf8(), text);
     }
     // The five classes the service names; every other class, "NOT SET".
     const std::pair<Class, const char*> classes[] = {

@@ -1,29 +1,24 @@
 #include "TestServer.h"
 
-#include <curl/curl.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <fstream>
-#include <memory>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <stdexcept>
 
+#include "CurlHandle.h"
 #include "TestEnv.h"
 
 namespace skrw::test {
 namespace {
 
-using Curl = std::unique_ptr<CURL, void (*)(CURL*)>;
-
 const std::string kStateDir = SKRW_TEST_SERVER_STATE_DIR;
 
 // Performs `curl` set up for `url`; throws naming `what` unless it succeeds.
-void perform(const Curl& curl, const std::string& url, const std::string& what) {
-    curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT, 30L);
-    const CURLcode rc = curl_easy_perform(curl.get());
+void perform(CurlHandle& curl, const std::string& url, const std::string& what) {
+    const CURLcode rc = curl.perform(url);
     if (rc != CURLE_OK) throw std::runtime_error(what + url + " (" + curl_easy_strerror(rc) + ")");
 }
 
@@ -36,7 +31,7 @@ std::string serverEndpoint() {
         throw std::runtime_error("the local S3 test server is not running (no " + kStateDir +
                                  "/endpoint); run the tests through ctest");
     }
-    Curl curl(curl_easy_init(), curl_easy_cleanup);
+    CurlHandle curl;
     curl_easy_setopt(curl.get(), CURLOPT_CONNECT_ONLY, 1L);  // nothing reaches the record
     perform(curl, endpoint, "the local S3 test server is not running: no connection to ");
     return endpoint;
@@ -91,12 +86,11 @@ void changeOnPut(const std::string& bucket, const std::string& key, const std::s
                  const std::string& change) {
     const std::string body =
         nlohmann::json{{"bucket", bucket}, {"key", key}, {"path", path}, {"change", change}}.dump();
-    Curl curl(curl_easy_init(), curl_easy_cleanup);
+    CurlHandle curl;
     curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDS, body.c_str());
     perform(curl, serverEndpoint() + "/_skrw_test/change-on-put", "test server control ");
-    long status = 0;
-    curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &status);
-    if (status != 200) throw std::runtime_error("change-on-put answered " + std::to_string(status));
+    if (curl.status() != 200)
+        throw std::runtime_error("change-on-put answered " + std::to_string(curl.status()));
 }
 
 }  // namespace skrw::test
