@@ -47,6 +47,7 @@ TEST_F(StorageFaults, EveryOperationMeetingAnUnreachableEndpointKeepsWhatIsLocal
     writeFile(kept, "kept");
     writeFile(source, "up");
     FaultServer untrusted([](int, auto&, auto& c) { c.respond(200, ""); }, {.tls = true});
+    const ClosedPort closed;
     const String b = text("unreachable-bucket"), k = text("k");
     const std::pair<const char*, std::function<bool()>> operations[] = {
         {"listFolders", [&] { return m_funcs.listBuckets().utf8() != "!!ERROR!!"; }},
@@ -58,10 +59,9 @@ TEST_F(StorageFaults, EveryOperationMeetingAnUnreachableEndpointKeepsWhatIsLocal
         {"CopyObject", [&] { return m_funcs.copyObjectFromSourceBucket(b, k, b, text("c")); }},
         {"DeleteObject", [&] { return m_funcs.deleteObject(b, k); }},
     };
-    for (const auto& [endpoint, fragment] :
-         {std::pair{std::string("http://nonexistent.invalid"), "resolve"},
-          {untrusted.endpoint(), "certificate"},
-          {closedPortEndpoint(), "onnect"}}) {
+    for (const auto& [endpoint, fragment] : {std::pair{unresolvableEndpoint(), "resolve"},
+                                             {untrusted.endpoint(), "certificate"},
+                                             {closed.endpoint(), "onnect"}}) {
         setenv("AWS_ENDPOINT_URL_S3", endpoint.c_str(), 1);
         for (const auto& [source, operation] : operations) {
             SCOPED_TRACE(endpoint + " " + source);

@@ -85,6 +85,7 @@ RequestExecutor::RequestExecutor(const Aws::Auth::AWSCredentials& credentials,
     }
     m_settings.connectTimeoutMs = configuration.connectTimeoutMs;
     m_settings.lowSpeedTimeSeconds = std::max(1L, configuration.requestTimeoutMs / 1000);
+    m_settings.lowSpeedLimit = static_cast<long>(std::max(1UL, configuration.lowSpeedLimit));
     m_settings.verifyTls = configuration.verifySSL;
     m_settings.headTimeout =
         millisecondsFromEnvironment("SKRW_AWS_HEAD_TIMEOUT_MS", 1).value_or(m_settings.headTimeout);

@@ -26,7 +26,7 @@ struct TransferState {
     std::uint64_t sent = 0;
     // The low-speed watch (see onProgress).
     std::chrono::steady_clock::duration lowSpeedTime{};
-    curl_off_t lowSpeedBytes = 0;  // bytes that lowSpeedTime must move at 1 byte/s
+    curl_off_t lowSpeedBytes = 0;  // bytes that lowSpeedTime must move at the low-speed limit
     std::chrono::steady_clock::time_point lastProgress{};
     std::chrono::steady_clock::time_point windowStart{};
     curl_off_t windowBytes = 0;
@@ -181,12 +181,12 @@ bool headIsLate(TransferState& state, curl_off_t uploaded,
     return state.headLate;
 }
 
-// Abandons a transfer that moves less than 1 byte per second for the low-speed
-// time: at once when nothing at all moved for that long, and otherwise when a
-// whole window of that length moved fewer bytes than it has seconds. curl's own
-// low-speed check averages over several seconds and would let a dead stop run
-// on for up to five more, and it would count a server's thinking after an
-// upload as a stall.
+// Abandons a transfer that moves less than the low-speed limit (bytes per
+// second) for the low-speed time: at once when nothing at all moved for that
+// long, and otherwise when a whole window of that length moved fewer bytes than
+// the limit asks of it. curl's own low-speed check averages over several
+// seconds and would let a dead stop run on for up to five more, and it would
+// count a server's thinking after an upload as a stall.
 int onProgress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t uploaded) {
     auto* state = static_cast<TransferState*>(user);
     const auto now = std::chrono::steady_clock::now();
@@ -288,7 +288,8 @@ void configure(CURL* curl, const HttpRequest& request, const TransportSettings& 
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onBody);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &state);
     state.lowSpeedTime = std::chrono::seconds(settings.lowSpeedTimeSeconds);
-    state.lowSpeedBytes = settings.lowSpeedTimeSeconds;
+    state.lowSpeedBytes = static_cast<curl_off_t>(settings.lowSpeedTimeSeconds) *
+                          static_cast<curl_off_t>(settings.lowSpeedLimit);
     state.headTimeout = settings.headTimeout;
     state.lastProgress = state.windowStart = std::chrono::steady_clock::now();
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
@@ -391,9 +392,10 @@ HttpResponse Transport::perform(const HttpRequest& request, const TransportSetti
         response.transportMessage = errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(code);
         if (state.stalled) {
             // Worded as curl words its own low-speed abort.
-            response.transportMessage =
-                "Operation too slow. Less than 1 bytes/sec transferred the last " +
-                std::to_string(settings.lowSpeedTimeSeconds) + " seconds";
+            response.transportMessage = "Operation too slow. Less than " +
+                                        std::to_string(settings.lowSpeedLimit) +
+                                        " bytes/sec transferred the last " +
+                                        std::to_string(settings.lowSpeedTimeSeconds) + " seconds";
         }
         if (state.headLate) {
             response.transportMessage =
