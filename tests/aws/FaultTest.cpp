@@ -182,6 +182,20 @@ TEST_F(FaultTest, LinkFailuresAndAnswersAreRetriedOrFailedByWhatTheyAre) {
                    : (void)c.send("HTTP/1.0 200 OK\r\nContent-Length: 300\r\n\r\n<ListAll");
              },
              listBuckets, "OK ", 2},
+            // The chunked framing decides where the body ends, whatever length is named too.
+            {"chunked answer naming a length too",
+             [](int, auto&, auto& c) {
+                 c.send(
+                     "HTTP/1.1 200 OK\r\nContent-Length: 100\r\nTransfer-Encoding: "
+                     "chunked\r\n\r\n3\r\nabc\r\n0\r\n\r\n");
+             },
+             download, "OK abc", 1},
+            {"short error document once",
+             [](int i, auto&, auto& c) {
+                 i ? c.respond(404, errorBody("NoSuchKey", "gone"))
+                   : (void)c.send("HTTP/1.1 404 Not Found\r\nContent-Length: 300\r\n\r\n<Error>");
+             },
+             download, "[1] gone", 2},
             {"closed without an answer once",
              [](int i, auto&, auto& c) {
                  if (i > 0) c.respond(200, "");

@@ -222,10 +222,11 @@ int onProgress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_o
 
 // Failures of the link itself, which the same request can get past on another
 // attempt: a name that did not resolve, a connection refused, reset, cut short
-// or timed out, a TLS handshake that broke off. Everything else curl reports
-// (a certificate that does not verify, a request curl cannot even make, such
-// as a URL too long for its buffers or a malformed one) fails the same way on
-// every attempt and is reported at once.
+// (curl itself fails an answer that ends before its Content-Length) or timed
+// out, a TLS handshake that broke off. Everything else curl reports (a
+// certificate that does not verify, a request curl cannot even make, such as a
+// URL too long for its buffers or a malformed one) fails the same way on every
+// attempt and is reported at once.
 bool isTransientFailure(CURLcode code) {
     switch (code) {
         case CURLE_COULDNT_RESOLVE_PROXY:
@@ -309,22 +310,6 @@ void configure(CURL* curl, const HttpRequest& request, const TransportSettings& 
     }
 }
 
-// A body that ended before its announced length is a transport failure that
-// a retry can mend; curl reports most of them itself.
-void checkLength(HttpResponse& response) {
-    const auto length = response.header("content-length");
-    if (!length || response.transportFailed) return;
-    try {
-        if (std::stoull(*length) != response.body.size() + response.successBodyBytes) {
-            response.transportFailed = true;
-            response.retryable = true;
-            response.transportMessage = "the response body ended before its announced length";
-        }
-    } catch (const std::exception&) {
-        // An unreadable Content-Length is left to curl's own framing checks.
-    }
-}
-
 // An answer that came before the whole upload body was sent (a server or proxy
 // that answered without reading it, then closed) does not show that the object
 // was stored: a transport failure that a retry can mend. An error answer keeps
@@ -405,7 +390,6 @@ HttpResponse Transport::perform(const HttpRequest& request, const TransportSetti
     }
     if (!localFailure) {
         checkBodySent(request, bodySent, response);
-        checkLength(response);
     }
     return response;
 }
