@@ -44,6 +44,17 @@ Call downloadInto(std::function<Aws::IOStream*()> factory) {
 }
 const Call download = downloadInto([] { return new std::stringstream; });
 
+// A download whose body the client holds itself; its size is the detail.
+const Call downloadHeld = [](S3Client& client) {
+    Model::GetObjectRequest request;
+    request.SetBucket("bucket");
+    request.SetKey("key");
+    auto outcome = client.GetObject(request);
+    std::ostringstream body;
+    if (outcome.IsSuccess()) body << outcome.GetResult().GetBody().rdbuf();
+    return summary(outcome, std::to_string(body.str().size()));
+};
+
 Call putWith(std::function<void(Model::PutObjectRequest&)> fill) {
     return [fill](S3Client& client) {
         Model::PutObjectRequest request;
@@ -266,6 +277,19 @@ TEST_F(FaultTest, RetryableFailuresAreRetriedTenTimesByDefault) {
     check({{"500 every time", answers({{500, ""}}), download, "[10] No response body. (retryable)",
             11}},
           Aws::Client::ClientConfiguration());
+}
+
+// A body without a stream of the caller's is held in memory up to 4 MiB, then in a temporary
+// file: here one that cannot be made.
+TEST_F(FaultTest, BodiesBeyond4MiBAreNotHeldInMemory) {
+    ScopedEnv temporary("TMPDIR", "/nonexistent");
+    const std::string spillFailed = "[0] " + kTransport +
+                                    "cannot create a temporary file for the response body: No "
+                                    "such file or directory";
+    check({{"4 MiB", answers({{200, std::string(4u << 20, 'm')}}), downloadHeld, "OK 4194304", 1},
+           {"4 MiB and 1 byte", answers({{200, std::string((4u << 20) + 1, 'm')}}), downloadHeld,
+            spillFailed, 1}},
+          retrying(2));
 }
 
 // A low-speed limit of 100 bytes/s over 1 s: the steady link moves at least 5 times more, the
