@@ -105,7 +105,7 @@ void skewedServer(int, const ReceivedRequest& request, FaultConnection& c) {
 void absurdDateServer(int i, const ReceivedRequest& request, FaultConnection& c) {
     const bool accepted = i > 0 && signedNear(request, std::time(nullptr));
     c.respond(accepted ? 200 : 403, accepted ? "<ListAllMyBucketsResult/>" : kSkewed,
-              i == 0 ? std::vector<std::string>{"Date: Thu, 01 Jan 2176 00:00:00 GMT"}
+              i == 0 ? std::vector<std::string>{"Date: Mon, 01 Jan 2176 00:00:00 GMT"}
                      : std::vector<std::string>{});
 }
 
