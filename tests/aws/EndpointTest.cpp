@@ -53,6 +53,9 @@ TEST(EndpointTest, VirtualHostOnlyForLowerCaseDnsLabelsAndNeverForIpHosts) {
         {aws, true, "photos", "a b/c", "https://photos.s3.eu-west-1.amazonaws.com/a%20b/c"},
         {aws, true, "photos", std::nullopt, "https://photos.s3.eu-west-1.amazonaws.com/?q"},
         {aws, false, "photos", "k", "https://s3.eu-west-1.amazonaws.com/photos/k"},
+        {aws, true, "a-1", "k", "https://a-1.s3.eu-west-1.amazonaws.com/k"},
+        {aws, true, std::string(63, 'b'), "k",
+         "https://" + std::string(63, 'b') + ".s3.eu-west-1.amazonaws.com/k"},
         {aws, true, "", std::nullopt, "https://s3.eu-west-1.amazonaws.com/?q"},
         {local, true, "bkt", "/lead/a/../b//c", "http://127.0.0.1:9000/bkt//lead/a/../b//c"},
         {local, true, "bkt", std::nullopt, "http://127.0.0.1:9000/bkt?q"},
@@ -68,6 +71,7 @@ TEST(EndpointTest, VirtualHostOnlyForLowerCaseDnsLabelsAndNeverForIpHosts) {
     // Not a lower-case DNS label of 3 to 63 characters: path-style.
     for (const std::string& bucket : std::vector<std::string>{
              "ab", std::string(64, 'a'), "Photos_Old", "my.bucket", "-bucket", "bucket-"}) {
+        SCOPED_TRACE(bucket);
         EXPECT_EQ(addressFor(aws, true, bucket, "k", "").url,
                   "https://s3.eu-west-1.amazonaws.com/" + bucket + "/k");
     }

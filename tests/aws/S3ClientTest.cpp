@@ -68,6 +68,22 @@ TEST(S3ClientTest, KeysAreStoredListedAndReadByteExact) {
     const auto listed = client.ListObjectsV2(list);
     for (const auto& object : listed.GetResult().GetContents()) keys.push_back(object.GetKey());
     EXPECT_EQ(keys, expected);
+    // The copy source names bucket and key with their "/" kept and everything else encoded as
+    // in a path.
+    CopyObjectRequest copy;
+    copy.SetBucket(bucket);
+    copy.SetKey("copy");
+    copy.SetCopySource(bucket + "/+#?%\xC3\xA9/x");
+    EXPECT_EQ(failureOf(client.CopyObject(copy)), "succeeded");
+    EXPECT_EQ(requestsFor(bucket).back().headers["x-amz-copy-source"],
+              bucket + "/%2B%23%3F%25%C3%A9/x");
+    GetObjectRequest getCopy;
+    getCopy.SetBucket(bucket);
+    getCopy.SetKey("copy");
+    auto copied = client.GetObject(getCopy);
+    std::ostringstream copiedBody;
+    if (copied.IsSuccess()) copiedBody << copied.GetResult().GetBody().rdbuf();
+    EXPECT_EQ(copiedBody.str(), "of +#?%\xC3\xA9/x");
     // Dot segments and doubled or leading slashes are sent as given, never resolved (the server
     // resolves some of them: its affair).
     for (const std::string key : {"a/../b", "./x", "a//b", "/lead"}) {

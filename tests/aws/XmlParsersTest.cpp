@@ -50,6 +50,32 @@ TEST(XmlParsersTest, ListingsAreReadInServiceOrderWithEveryField) {
     EXPECT_EQ(result.GetContents()[1].GetStorageClass(), ObjectStorageClass::NOT_SET);
 }
 
+// Element names are matched without their namespace prefix, at every level.
+TEST(XmlParsersTest, PrefixedElementNamesAreRead) {
+    const auto parsed = parseListObjectsV2(
+        "<s3:ListBucketResult xmlns:s3=\"http://s3.amazonaws.com/doc/2006-03-01/\">"
+        "<s3:KeyCount>1</s3:KeyCount><s3:Contents><s3:Key>k</s3:Key><s3:Size>7</s3:Size>"
+        "</s3:Contents><s3:CommonPrefixes><s3:Prefix>p/</s3:Prefix></s3:CommonPrefixes>"
+        "</s3:ListBucketResult>");
+    ASSERT_TRUE(parsed.ok()) << parsed.refusal();
+    const ListObjectsV2Result& result = parsed.result();
+    ASSERT_EQ(result.GetContents().size(), 1u);
+    ASSERT_EQ(result.GetCommonPrefixes().size(), 1u);
+    EXPECT_EQ(result.GetContents()[0].GetKey() + " " +
+                  std::to_string(result.GetContents()[0].GetSize()) + " " +
+                  result.GetCommonPrefixes()[0].GetPrefix() + " " +
+                  std::to_string(result.GetKeyCount()),
+              "k 7 p/ 1");
+    const auto buckets = parseListBuckets(
+        "<a:ListAllMyBucketsResult xmlns:a=\"x\"><a:Buckets><a:Bucket><a:Name>b</a:Name>"
+        "</a:Bucket></a:Buckets></a:ListAllMyBucketsResult>");
+    ASSERT_TRUE(buckets.ok() && buckets.result().GetBuckets().size() == 1);
+    EXPECT_EQ(buckets.result().GetBuckets()[0].GetName(), "b");
+    const auto error = parseErrorDocument(
+        "<e:Error xmlns:e=\"x\"><e:Code>C</e:Code><e:Message>M</e:Message></e:Error>");
+    EXPECT_EQ(error ? error->code + "|" + error->message : "", "C|M");
+}
+
 TEST(XmlParsersTest, KeysAreKeptByteForByteAndOnlyPredefinedEntitiesAreDecoded) {
     const std::pair<std::string, std::string> rows[] = {
         {" ", " "},

@@ -33,17 +33,24 @@ SSL_CTX* contextFor(const FaultOptions& options) {
     return options.identity.certificate ? serverContextFor(options.identity) : selfSignedContext();
 }
 
-int listenOnLoopback(int& port) {
+// A TCP socket bound to a free port of 127.0.0.1 (its number in `port`), not yet listening.
+int bindLoopback(int& port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
     auto* at = reinterpret_cast<sockaddr*>(&address);
-    if (::bind(fd, at, sizeof address) || ::listen(fd, 16) || ::getsockname(fd, at, &length)) {
-        throw std::runtime_error("cannot listen on 127.0.0.1");
+    if (::bind(fd, at, sizeof address) || ::getsockname(fd, at, &length)) {
+        throw std::runtime_error("cannot bind a port of 127.0.0.1");
     }
     port = ntohs(address.sin_port);
+    return fd;
+}
+
+int listenOnLoopback(int& port) {
+    const int fd = bindLoopback(port);
+    if (::listen(fd, 16)) throw std::runtime_error("cannot listen on 127.0.0.1");
     return fd;
 }
 
@@ -158,10 +165,18 @@ void FaultServer::serve() {
     }
 }
 
-std::string closedPortEndpoint() {
-    int port = 0;
-    ::close(listenOnLoopback(port));
-    return "http://127.0.0.1:" + std::to_string(port);
+ClosedPort::ClosedPort() : m_fd(bindLoopback(m_port)) {}
+
+ClosedPort::~ClosedPort() {
+    ::close(m_fd);
+}
+
+std::string ClosedPort::endpoint() const {
+    return "http://127.0.0.1:" + std::to_string(m_port);
+}
+
+std::string unresolvableEndpoint() {
+    return "http://" + std::string(64, 'x') + ".invalid";
 }
 
 std::string errorBody(const std::string& code, const std::string& message) {

@@ -65,7 +65,25 @@ class FaultServer {
     std::thread m_thread;
 };
 
-std::string closedPortEndpoint();  // where nothing listens
+// A port of 127.0.0.1 bound but never listening: a connection to it is refused, and no other
+// socket can take the port while this object lives.
+class ClosedPort {
+  public:
+    ClosedPort();
+    ~ClosedPort();
+    ClosedPort(const ClosedPort&) = delete;
+    ClosedPort& operator=(const ClosedPort&) = delete;
+
+    std::string endpoint() const;
+
+  private:
+    int m_port;  // set by the socket's initialisation
+    int m_fd;
+};
+
+// An endpoint whose host name no resolver can answer: a label of 64 characters is not a DNS name,
+// so the lookup fails without asking any server, and ".invalid" is reserved never to resolve.
+std::string unresolvableEndpoint();
 std::string errorBody(const std::string& code, const std::string& message);
 
 }  // namespace skrw::test

@@ -85,6 +85,7 @@ RequestExecutor::RequestExecutor(const Aws::Auth::AWSCredentials& credentials,
     }
     m_settings.connectTimeoutMs = configuration.connectTimeoutMs;
     m_settings.lowSpeedTimeSeconds = std::max(1L, configuration.requestTimeoutMs / 1000);
+    m_settings.lowSpeedLimit = static_cast<long>(std::max(1UL, configuration.lowSpeedLimit));
     m_settings.verifyTls = configuration.verifySSL;
     m_settings.caBundle = textFromEnvironment("AWS_CA_BUNDLE").value_or("");
     m_settings.headTimeout =

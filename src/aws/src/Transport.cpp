@@ -26,7 +26,7 @@ struct TransferState {
     std::uint64_t sent = 0;
     // The low-speed watch (see onProgress).
     std::chrono::steady_clock::duration lowSpeedTime{};
-    curl_off_t lowSpeedBytes = 0;  // bytes that lowSpeedTime must move at 1 byte/s
+    curl_off_t lowSpeedBytes = 0;  // bytes that lowSpeedTime must move at the low-speed limit
     std::chrono::steady_clock::time_point lastProgress{};
     std::chrono::steady_clock::time_point windowStart{};
     curl_off_t windowBytes = 0;
@@ -182,12 +182,12 @@ bool headIsLate(TransferState& state, curl_off_t uploaded,
     return state.headLate;
 }
 
-// Abandons a transfer that moves less than 1 byte per second for the low-speed
-// time: at once when nothing at all moved for that long, and otherwise when a
-// whole window of that length moved fewer bytes than it has seconds. curl's own
-// low-speed check averages over several seconds and would let a dead stop run
-// on for up to five more, and it would count a server's thinking after an
-// upload as a stall.
+// Abandons a transfer that moves less than the low-speed limit (bytes per
+// second) for the low-speed time: at once when nothing at all moved for that
+// long, and otherwise when a whole window of that length moved fewer bytes than
+// the limit asks of it. curl's own low-speed check averages over several
+// seconds and would let a dead stop run on for up to five more, and it would
+// count a server's thinking after an upload as a stall.
 int onProgress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t uploaded) {
     auto* state = static_cast<TransferState*>(user);
     const auto now = std::chrono::steady_clock::now();
@@ -223,10 +223,11 @@ int onProgress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_o
 
 // Failures of the link itself, which the same request can get past on another
 // attempt: a name that did not resolve, a connection refused, reset, cut short
-// or timed out, a TLS handshake that broke off. Everything else curl reports
-// (a certificate that does not verify, a request curl cannot even make, such
-// as a URL too long for its buffers or a malformed one) fails the same way on
-// every attempt and is reported at once.
+// (curl itself fails an answer that ends before its Content-Length) or timed
+// out, a TLS handshake that broke off. Everything else curl reports (a
+// certificate that does not verify, a request curl cannot even make, such as a
+// URL too long for its buffers or a malformed one) fails the same way on every
+// attempt and is reported at once.
 bool isTransientFailure(CURLcode code) {
     switch (code) {
         case CURLE_COULDNT_RESOLVE_PROXY:
@@ -294,7 +295,8 @@ void configure(CURL* curl, const HttpRequest& request, const TransportSettings& 
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onBody);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &state);
     state.lowSpeedTime = std::chrono::seconds(settings.lowSpeedTimeSeconds);
-    state.lowSpeedBytes = settings.lowSpeedTimeSeconds;
+    state.lowSpeedBytes = static_cast<curl_off_t>(settings.lowSpeedTimeSeconds) *
+                          static_cast<curl_off_t>(settings.lowSpeedLimit);
     state.headTimeout = settings.headTimeout;
     state.lastProgress = state.windowStart = std::chrono::steady_clock::now();
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
@@ -311,24 +313,6 @@ void configure(CURL* curl, const HttpRequest& request, const TransportSettings& 
         if (request.method != "GET") {
             curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, request.method.c_str());
         }
-    }
-}
-
-// A body that ended before its announced length is a transport failure that
-// a retry can mend; curl reports most of them itself.
-void checkLength(HttpResponse& response) {
-    const auto length = response.header("content-length");
-    if (!length || response.transportFailed) return;
-    try {
-        const std::uint64_t received =
-            response.document.size() + response.body.size() + response.successBodyBytes;
-        if (std::stoull(*length) != received) {
-            response.transportFailed = true;
-            response.retryable = true;
-            response.transportMessage = "the response body ended before its announced length";
-        }
-    } catch (const std::exception&) {
-        // An unreadable Content-Length is left to curl's own framing checks.
     }
 }
 
@@ -399,9 +383,10 @@ HttpResponse Transport::perform(const HttpRequest& request, const TransportSetti
         response.transportMessage = errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(code);
         if (state.stalled) {
             // Worded as curl words its own low-speed abort.
-            response.transportMessage =
-                "Operation too slow. Less than 1 bytes/sec transferred the last " +
-                std::to_string(settings.lowSpeedTimeSeconds) + " seconds";
+            response.transportMessage = "Operation too slow. Less than " +
+                                        std::to_string(settings.lowSpeedLimit) +
+                                        " bytes/sec transferred the last " +
+                                        std::to_string(settings.lowSpeedTimeSeconds) + " seconds";
         }
         if (state.headLate) {
             response.transportMessage =
@@ -411,7 +396,6 @@ HttpResponse Transport::perform(const HttpRequest& request, const TransportSetti
     }
     if (!localFailure) {
         checkBodySent(request, bodySent, response);
-        checkLength(response);
     }
     return response;
 }

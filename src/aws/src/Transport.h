@@ -45,10 +45,12 @@ inline constexpr std::chrono::seconds kAnswerWait{120};
 
 struct TransportSettings {
     long connectTimeoutMs = 1000;
-    // Abandon a transfer that moves less than 1 byte/s for this long. The wait
-    // for an answer after a whole request body was sent is bounded apart
-    // (two minutes), since a server may take time to store what it received.
+    // Abandon a transfer that moves less than lowSpeedLimit bytes/s for this
+    // long. The wait for an answer after a whole request body was sent is
+    // bounded apart (two minutes), since a server may take time to store what
+    // it received.
     long lowSpeedTimeSeconds = 3;
+    long lowSpeedLimit = 1;
     // However steadily its bytes arrive, the answer's head (status line and
     // headers) must be complete within this long of the end of the request
     // (its last body byte sent); otherwise a retryable transport failure.
