@@ -1,6 +1,8 @@
 // Every storage operation against the local S3 server. Downloads go below a temporary
 // ".../Volumes/" folder; the "/Volumes" forms are tested in a root of their own (own_root.sh).
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
@@ -145,11 +147,16 @@ TEST_F(SignedOut, RefusalsComeInTheirOrderBeforeAnyRequest) {
     expectOutcome(call("property", {S("")}), blank);
     expectOutcome(call("property", {S(" count")}), kNoContents);
     for (const auto& op : kOperations) {  // every argument missing
+        SCOPED_TRACE(op.source);
         expectOutcome(call(op.source, {}), kRefusals.at(op.signedOut[0]) + op.signedOutSource);
     }
-    for (const char* name : {"s3", "S3", "aws", "AwS"}) expectOutcome(signIn(S(name)), "");
+    for (const char* name : {"s3", "S3", "aws", "AwS"}) {
+        SCOPED_TRACE(name);
+        expectOutcome(signIn(S(name)), "");
+    }
     for (const auto& [source, signedOut, signedOutSource, order] : kOperations) {
         for (std::size_t step = 0; order[step] != '\0'; step += 2) {
+            SCOPED_TRACE(std::string(source) + " argument " + order[step]);
             // Those checked before given; this one and the later ones null or empty in turn.
             std::vector<skrw::platform::String> a(4, step % 4 ? kNull : S(""));
             for (std::size_t given = 0; given < step; given += 2) a[order[given] - '0'] = S(unsent);
@@ -196,36 +203,52 @@ TEST_F(Refusals, ServiceRefusalsCarryTheServiceMessageAndKeepTheLastListing) {
 using Objects = Storage;
 
 // "~" is not expanded; a link is sent as the file it names, and the flag removes the link only;
-// a file is removed only when the service took it and the path still names it, unchanged.
+// a file is removed only when the service took it and the path still names it, unchanged (also
+// when rewritten with its size and modification time kept). A file whose size reads 0 but that
+// holds bytes is never stored as an empty object.
 TEST_F(Objects, UploadSendsTheFileItFindsAndRemovesItOnlyWhenAskedAndUnchanged) {
     ScopedEnv home("HOME", temp.path() + "/home");
     ASSERT_EQ(::mkdir("home", 0755) + ::mkdir("dir", 0755) + ::symlink("named", "link"), 0);
     writeFile("home/q1.csv", "in home");
     writeFile("named", "named");
-    const std::set<std::string> changes = {"replace", "append", "folder", "delete"};
+    const std::set<std::string> changes = {"replace", "append", "folder", "delete", "rewrite"};
     const std::string noFile = "No file exists at this location.|-4|PostObject",
                       changed = "The file changed during the upload and was not removed.|" +
                                 std::to_string(ESTALE) + "|ERROR",
                       deleted = std::strerror(ENOENT) + ("|" + std::to_string(ENOENT)) + "|ERROR",
-                      refused = "The specified bucket does not exist|-400|PostObject";
+                      refused = "The specified bucket does not exist|-400|PostObject",
+                      unsized =
+                          "open \"/proc/self/status\": The file's size reads 0, but it holds "
+                          "data|" +
+                          std::to_string(EINVAL) + "|ERROR";
     // Each path (its last part the key) and the record its upload leaves.
     const std::pair<std::string, std::string> rows[] = {
-        {"kept", ""},        {temp.path() + "/gone", ""}, {"link", ""},        {"~/q1.csv", noFile},
-        {"dir", noFile},     {"replace", changed},        {"append", changed}, {"folder", changed},
-        {"delete", deleted}, {"refused", refused}};
+        {"kept", ""},         {temp.path() + "/gone", ""},
+        {"link", ""},         {"~/q1.csv", noFile},
+        {"dir", noFile},      {"replace", changed},
+        {"append", changed},  {"folder", changed},
+        {"delete", deleted},  {"refused", refused},
+        {"rewrite", changed}, {"/proc/self/status", unsized}};
     for (const auto& [path, record] : rows) {
+        SCOPED_TRACE(path);
         const std::string key = path.substr(path.rfind('/') + 1);
         if (kind(path) == fs::file_type::not_found) writeFile(path, "content");
+        // A whole second, which the rewrite's time (to the millisecond) gives back exactly.
+        const timespec second[2] = {{1'000'000'000, 0}, {1'000'000'000, 0}};
+        if (key == "rewrite") {
+            ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), second, 0), 0);
+        }
         if (changes.count(key)) changeOnPut(bucket, key, temp.path() + "/" + key, key);
         expectOutcome(funcs.postObject(S(key == "refused" ? bucket + "-no" : bucket), S(key),
                                        S(path), key != "kept"),
                       record);
     }
-    EXPECT_EQ(entries("."), "Volumes append dir folder home kept named refused replace ");
+    EXPECT_EQ(entries("."), "Volumes append dir folder home kept named refused replace rewrite ");
     EXPECT_EQ(readFile("named") + readFile("home/q1.csv") + readFile("replace") +
-                  readFile("append") + readFile("folder/kept.txt") + readFile("refused"),
-              "namedin homereplacedcontentappendedkeptcontent");
-    EXPECT_EQ(keys(), "append\ndelete\nfolder\ngone\nkept\nlink\nreplace\n");
+                  readFile("append") + readFile("folder/kept.txt") + readFile("refused") +
+                  readFile("rewrite"),
+              "namedin homereplacedcontentappendedkeptcontentrrrrrrr");
+    EXPECT_EQ(keys(), "append\ndelete\nfolder\ngone\nkept\nlink\nreplace\nrewrite\n");
 }
 
 // A FIFO, a link to a null device node of the test's own (never the machine's) and a path
@@ -244,6 +267,7 @@ TEST_F(Objects, NothingButARegularFileIsSentOrReplaced) {
         nodes.emplace_back(null, "open \"" + null + "\": Not a regular file");
     }
     for (const auto& [path, message] : nodes) {
+        SCOPED_TRACE(path);
         const auto before = kind(path);
         const std::string record = message + "|" + std::to_string(EINVAL) + "|ERROR";
         expectOutcome(funcs.postObject(S(bucket), S("special"), S(path), true), record);
@@ -254,8 +278,11 @@ TEST_F(Objects, NothingButARegularFileIsSentOrReplaced) {
     EXPECT_EQ(requestsFor(bucket).size(), sent);
 }
 
-// A new file gets the permissions of a new file, an existing one keeps its own; a link replaces
-// the file it names. Keys travel as they are; the copy source is encoded once, by the S3 layer.
+// A new file gets the permissions of a new file, an existing one keeps its own (never a set-ID
+// bit); a link replaces the file it names, a loop is refused. A name too long, a folder or "/" at
+// the end cost no request; a target near PATH_MAX is written; a FIFO put in place while the
+// request runs is left as it is. Keys travel as they are; the copy source is encoded once, by the
+// S3 layer.
 TEST_F(Objects, DownloadWritesIntoTheFolderItMakesCurrentOrTouchesNothing) {
     const std::string home = volumes + "/home/user", body = "a,b\n1,2\n",
                       key = "\xC3\xBC/a b+c%d.txt", copy = "c/" + key;
@@ -266,43 +293,72 @@ TEST_F(Objects, DownloadWritesIntoTheFolderItMakesCurrentOrTouchesNothing) {
     writeFile(volumes + "/old.csv", std::string(1000, 'o'));
     writeFile(volumes + "/real.csv", "old");
     writeFile(volumes + "/blocker", "in the way");
+    writeFile(volumes + "/setid.csv", "old");
+    writeFile(volumes + "/late.csv", "old");
     ASSERT_EQ(::chmod((volumes + "/old.csv").c_str(), 0604) +
+                  ::chmod((volumes + "/setid.csv").c_str(), 06755) +
                   ::symlink("real.csv", (volumes + "/link.csv").c_str()) +
                   ::symlink("made.csv", (volumes + "/dangling.csv").c_str()) +
+                  ::symlink("loop.csv", (volumes + "/loop.csv").c_str()) +
                   ::mkdir((volumes + "/existing").c_str(), 0755),
               0);
-    const std::string directory = std::strerror(EISDIR) + ("|" + std::to_string(EISDIR)) + "|ERROR";
+    const auto failure = [](int number) {
+        return std::strerror(number) + ("|" + std::to_string(number)) + "|ERROR";
+    };
+    const std::string directory = failure(EISDIR), longName(256, 'n');
+    std::string deep = volumes + "/deep";  // deep + "/q1.csv": 4,070 bytes
+    while (deep.size() < 4070 - 7 - 251 - 1) deep += "/" + std::string(250, 'd');
+    deep += "/" + std::string(4070 - 7 - 1 - deep.size(), 'e');
     const struct {
         std::string key, given, folder, file, content, record = "";  // the current folder after it
-    } rows[] = {
-        {key, volumes + "/Data/Reports/q1.csv", volumes + "/Data/Reports", "q1.csv", body},
-        {copy, "~/Downloads/q1.csv", home + "/Downloads", "q1.csv", body},
-        // A relative path holding "/Volumes/" is taken from the current folder.
-        {key, "rel/Volumes/d/q1.csv", temp.path() + "/rel/Volumes/d", "q1.csv", body},
-        {"empty", volumes + "/empty/q1.csv", volumes + "/empty", "q1.csv", ""},
-        {key, volumes + "/old.csv", volumes, "old.csv", body},
-        {"empty", volumes + "/link.csv", volumes, "real.csv", ""},
-        {key, volumes + "/dangling.csv", volumes, "made.csv", body},
-        {"absent", volumes + "/new/absent", temp.path(), "Volumes/blocker", "in the way",
-         "The specified key does not exist.|-400|GetObject"},
-        {key, volumes + "/blocker/sub/q1.csv", temp.path(), "Volumes/blocker", "in the way",
-         kNoFolder},
-        {key, volumes + "/existing", "", "", "", "open \"" + volumes + "/existing\": " + directory},
-        {key, volumes + "/slash/", "", "", "", "open \"" + volumes + "/slash/\": " + directory}};
+        bool sent = true;        // whether the download asked the service
+        std::string onGet = {};  // what the server does to the target when the request arrives
+    } rows[] = {{key, volumes + "/Data/Reports/q1.csv", volumes + "/Data/Reports", "q1.csv", body},
+                {copy, "~/Downloads/q1.csv", home + "/Downloads", "q1.csv", body},
+                // A relative path holding "/Volumes/" is taken from the current folder.
+                {key, "rel/Volumes/d/q1.csv", temp.path() + "/rel/Volumes/d", "q1.csv", body},
+                {"empty", volumes + "/empty/q1.csv", volumes + "/empty", "q1.csv", ""},
+                {key, volumes + "/old.csv", volumes, "old.csv", body},
+                {"empty", volumes + "/link.csv", volumes, "real.csv", ""},
+                {key, volumes + "/dangling.csv", volumes, "made.csv", body},
+                {"absent", volumes + "/new/absent", temp.path(), "Volumes/blocker", "in the way",
+                 "The specified key does not exist.|-400|GetObject"},
+                {key, volumes + "/blocker/sub/q1.csv", temp.path(), "Volumes/blocker", "in the way",
+                 kNoFolder},
+                {key, volumes + "/existing", "", "", "",
+                 "open \"" + volumes + "/existing\": " + directory, false},
+                {key, volumes + "/slash/", "", "", "",
+                 "open \"" + volumes + "/slash/\": " + directory, false},
+                {key, volumes + "/setid.csv", volumes, "setid.csv", body},
+                {key, volumes + "/loop.csv", "", "", "",
+                 "open \"" + volumes + "/loop.csv\": " + failure(ELOOP), false},
+                {key, volumes + "/" + longName, "", "", "",
+                 "open \"" + volumes + "/" + longName + "\": " + failure(ENAMETOOLONG), false},
+                {key, deep + "/q1.csv", deep, "q1.csv", body},
+                {key, volumes + "/late.csv", "", "", "",
+                 "open \"" + volumes + "/late.csv\": Not a regular file|" + std::to_string(EINVAL) +
+                     "|ERROR",
+                 true, "fifo"}};
     const mode_t mask = ::umask(022);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.given);
         ASSERT_EQ(::chdir(temp.path().c_str()), 0);
+        if (!row.onGet.empty()) changeOnGet(bucket, row.key, row.given, row.onGet);
+        const auto sent = requestsFor(bucket).size();
         expectOutcome(funcs.getObject(S(bucket), S(row.key), S(row.given)), row.record);
+        EXPECT_EQ(requestsFor(bucket).size() - sent, row.sent ? 1u : 0u);
         EXPECT_TRUE(row.folder.empty() || fs::current_path() == row.folder);
         EXPECT_EQ(readFile(row.folder + "/" + row.file), row.content);
     }
     ::umask(mask);
-    EXPECT_EQ(
-        entries(volumes) + entries(volumes + "/empty") + entries(volumes + "/existing"),
-        "Data blocker dangling.csv empty existing home link.csv made.csv old.csv real.csv q1.csv ");
+    EXPECT_EQ(entries(volumes) + entries(volumes + "/empty") + entries(volumes + "/existing"),
+              "Data blocker dangling.csv deep empty existing home late.csv link.csv loop.csv "
+              "made.csv old.csv real.csv setid.csv q1.csv ");
     EXPECT_EQ(kind(volumes + "/link.csv"), fs::file_type::symlink);
+    EXPECT_EQ(kind(volumes + "/loop.csv"), fs::file_type::symlink);
+    EXPECT_EQ(kind(volumes + "/late.csv"), fs::file_type::fifo);
     EXPECT_EQ(int(fs::status(volumes + "/old.csv").permissions()), 0604);
+    EXPECT_EQ(int(fs::status(volumes + "/setid.csv").permissions()), 0755);
     EXPECT_EQ(int(fs::status(volumes + "/made.csv").permissions()), 0644);
     for (const auto& name : {key, copy}) expectOutcome(funcs.deleteObject(S(bucket), S(name)), "");
     EXPECT_EQ(keys(), "empty\n");
@@ -367,6 +423,7 @@ TEST_F(Buckets, ListingSendsWhatWasGivenAndAnswersItsObjectsByIndexAndPages) {
     std::string pages;
     skrw::platform::String token;  // absent on the first page
     for (int page = 0; page < 3; ++page) {
+        SCOPED_TRACE(page);
         ASSERT_TRUE(call("GetFolder", {S(bucket), S("1"), token}));
         pages += property("keys") + property("istruncated");
         token = S(property("nextcontinuationtoken"));

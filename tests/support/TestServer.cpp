@@ -87,16 +87,30 @@ std::vector<RecordedRequest> requestsFor(const std::string& bucket) {
     return found;
 }
 
-void changeOnPut(const std::string& bucket, const std::string& key, const std::string& path,
-                 const std::string& change) {
+namespace {
+
+void changeOn(const std::string& control, const std::string& bucket, const std::string& key,
+              const std::string& path, const std::string& change) {
     const std::string body =
         nlohmann::json{{"bucket", bucket}, {"key", key}, {"path", path}, {"change", change}}.dump();
     Curl curl(curl_easy_init(), curl_easy_cleanup);
     curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDS, body.c_str());
-    perform(curl, serverEndpoint() + "/_skrw_test/change-on-put", "test server control ");
+    perform(curl, serverEndpoint() + "/_skrw_test/" + control, "test server control ");
     long status = 0;
     curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &status);
-    if (status != 200) throw std::runtime_error("change-on-put answered " + std::to_string(status));
+    if (status != 200) throw std::runtime_error(control + " answered " + std::to_string(status));
+}
+
+}  // namespace
+
+void changeOnPut(const std::string& bucket, const std::string& key, const std::string& path,
+                 const std::string& change) {
+    changeOn("change-on-put", bucket, key, path, change);
+}
+
+void changeOnGet(const std::string& bucket, const std::string& key, const std::string& path,
+                 const std::string& change) {
+    changeOn("change-on-get", bucket, key, path, change);
 }
 
 }  // namespace skrw::test
