@@ -11,6 +11,7 @@
 #include <set>
 #include <sstream>
 
+#include "RunProcess.h"
 #include "TestEnv.h"
 #include "TestServer.h"
 #include "storage/SKFuncs.h"
@@ -93,13 +94,17 @@ class Storage : public ::testing::Test {
     // The operation succeeded and cleared the record (for ""), or it failed and the record holds
     // "MESSAGE|CODE|SOURCE" (the record's text is SkrError's own to check).
     void expectOutcome(bool succeeded, const std::string& record) {
+        EXPECT_EQ(succeeded, record.empty()) << record;
+        EXPECT_EQ(funcs.getLastError().utf8(), recordText(record));
+    }
+    // The text of the record "MESSAGE|CODE|SOURCE" ("" for a cleared one).
+    static std::string recordText(const std::string& record) {
         std::istringstream in(record);
         std::string part[3];
         for (auto& text : part) std::getline(in, text, '|');
         const SkrError expected =
             record.empty() ? SkrError() : SkrError(S(part[0]), S(part[1]), S(part[2]));
-        EXPECT_EQ(succeeded, record.empty()) << record;
-        EXPECT_EQ(funcs.getLastError().utf8(), expected.getError().utf8());
+        return expected.getError().utf8();
     }
 
     SKFuncs funcs;
@@ -364,6 +369,95 @@ TEST_F(Objects, DownloadWritesIntoTheFolderItMakesCurrentOrTouchesNothing) {
     EXPECT_EQ(keys(), "empty\n");
 }
 
+// A download replaces a file only where writing into it in place would have been allowed, and
+// gives no one more than that write would have: in a shared (sticky, world-writable) folder only
+// links of the caller or of the folder's owner are followed, at the end of a path or on the way;
+// a replaced file keeps its owner but loses its set-ID bits; a file the caller may not write is
+// kept. Refusals cost no request. Other users' files, links and downloads come from children
+// that become those users.
+TEST_F(Objects, DownloadReplacesOnlyWhatWritingInPlaceWouldAllow) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root: other users' files, links and downloads are made by child "
+                        "processes that become those users";
+    }
+    constexpr unsigned kRoot = 0, kOwner = 61001, kOther = 61002;  // no other files of theirs here
+    putObject("q1.csv", "new");
+    const mode_t mask = ::umask(022);
+    const std::string shared = volumes + "/shared", own = volumes + "/own",
+                      victims = volumes + "/victims";
+    ASSERT_EQ(::chmod(temp.path().c_str(), 0755) + ::mkdir(shared.c_str(), 0777) +
+                  ::chmod(shared.c_str(), 01777) + ::chown(shared.c_str(), kOwner, kOwner) +
+                  ::mkdir(own.c_str(), 0755) + ::chown(own.c_str(), kOwner, kOwner) +
+                  ::mkdir(victims.c_str(), 0755) +
+                  ::symlink("../victims/by-root", (shared + "/roots-link").c_str()),
+              0);
+    for (const char* name : {"secret", "by-owner", "by-root"})
+        writeFile(victims + "/" + name, name);
+    writeFile(own + "/roots", "old");
+    ASSERT_EQ(runAsUser(kOwner,
+                        [&] {
+                            writeFile(shared + "/setid", "old");
+                            writeFile(shared + "/private", "old");
+                            writeFile(own + "/readonly", "old");
+                            return std::to_string(::chmod((shared + "/setid").c_str(), 06755) +
+                                                  ::chmod((shared + "/private").c_str(), 0600) +
+                                                  ::chmod((own + "/readonly").c_str(), 0444) +
+                                                  ::symlink("../victims/by-owner",
+                                                            (shared + "/owners-link").c_str()));
+                        }),
+              "0");
+    ASSERT_EQ(
+        runAsUser(kOther,
+                  [&] {
+                      return std::to_string(
+                          ::symlink("../victims/secret", (shared + "/others-link").c_str()) +
+                          ::symlink("../victims/made", (shared + "/others-dangling").c_str()) +
+                          ::symlink("../victims", (shared + "/others-folder").c_str()));
+                  }),
+        "0");
+    ASSERT_EQ(fs::status(shared + "/setid").permissions(), fs::perms(06755));
+    const std::string refused = "Permission denied|" + std::to_string(EACCES) + "|ERROR";
+    const struct {
+        unsigned caller;
+        std::string target, file, content;  // the target (below volumes) and what it replaces
+        bool replaced;
+        unsigned owner = kRoot;  // of the file afterwards, and its permissions
+        int mode = 0644;
+    } rows[] = {{kRoot, "shared/setid", "shared/setid", "new", true, kOwner, 0755},
+                {kRoot, "shared/private", "shared/private", "new", true, kOwner, 0600},
+                {kRoot, "shared/owners-link", "victims/by-owner", "new", true},
+                {kRoot, "shared/roots-link", "victims/by-root", "new", true},
+                {kRoot, "shared/others-link", "victims/secret", "secret", false},
+                {kRoot, "shared/others-dangling", "victims/made", "", false},
+                {kRoot, "shared/others-folder/q1.csv", "victims/q1.csv", "", false},
+                {kOwner, "own/readonly", "own/readonly", "old", false, kOwner, 0444},
+                {kOwner, "own/roots", "own/roots", "old", false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.target);
+        const std::string given = volumes + "/" + row.target, file = volumes + "/" + row.file;
+        const auto download = [&] {
+            const bool done = funcs.getObject(S(bucket), S("q1.csv"), S(given));
+            return (done ? "done " : "failed ") + funcs.getLastError().utf8();
+        };
+        const auto sent = requestsFor(bucket).size();
+        EXPECT_EQ(row.caller == kRoot ? download() : runAsUser(row.caller, download),
+                  (row.replaced ? "done " : "failed ") +
+                      recordText(row.replaced ? "" : "open \"" + given + "\": " + refused));
+        EXPECT_EQ(requestsFor(bucket).size() - sent, row.replaced ? 1u : 0u);
+        EXPECT_EQ(readFile(file), row.content);
+        if (struct stat info{}; ::lstat(file.c_str(), &info) == 0) {
+            std::ostringstream found, expected;
+            found << info.st_uid << ":" << info.st_gid << " " << std::oct << (info.st_mode & 07777);
+            expected << row.owner << ":" << row.owner << " " << std::oct << row.mode;
+            EXPECT_EQ(found.str(), expected.str());
+        }
+    }
+    ::umask(mask);
+    EXPECT_EQ(entries(victims), "by-owner by-root secret ");
+    EXPECT_EQ(entries(shared),
+              "others-dangling others-folder others-link owners-link private roots-link setid ");
+}
+
 // The region signs later bucket operations as written and outlives a refused probe; neither a
 // probe nor the list of all buckets is signed for it. A us-east-1 bucket has an empty body.
 using Buckets = Storage;
@@ -444,8 +538,8 @@ struct VolumesRoot : Storage {
     }
 };
 
-// The upload sends, and removes, the volume form of a path that names nothing; a download goes
-// below /Volumes, never into it.
+// The upload sends, and removes, the volume form of a path that names nothing, but refuses a path
+// that names a folder; a download goes below /Volumes, never into it.
 TEST_F(VolumesRoot, PathsFallBackToTheirVolumeFormButNeverIntoVolumesItself) {
     for (const std::string& given : {"/" + bucket + "/kept", bucket + "/rel-kept",
                                      "/" + bucket + "/gone", bucket + "/rel-gone"}) {
@@ -456,6 +550,11 @@ TEST_F(VolumesRoot, PathsFallBackToTheirVolumeFormButNeverIntoVolumesItself) {
             funcs.postObject(S(bucket), S(given.substr(given.rfind('/') + 1)), S(given), gone), "");
         EXPECT_EQ(kind(volume), gone ? fs::file_type::not_found : fs::file_type::regular);
     }
+    ASSERT_TRUE(fs::create_directories(bucket + "/folder"));
+    writeFile("/Volumes/" + bucket + "/folder", "volume");
+    expectOutcome(funcs.postObject(S(bucket), S("folder"), S(bucket + "/folder"), true),
+                  "No file exists at this location.|-4|PostObject");
+    EXPECT_EQ(readFile("/Volumes/" + bucket + "/folder"), "volume");
     EXPECT_EQ(keys(), "gone\nkept\nrel-gone\nrel-kept\n");
     expectOutcome(funcs.getObject(S(bucket), S("kept"), S("/" + bucket + "/q1.csv")), "");
     EXPECT_EQ(readFile("/Volumes/" + bucket + "/q1.csv"), "/" + bucket + "/kept");
@@ -463,6 +562,23 @@ TEST_F(VolumesRoot, PathsFallBackToTheirVolumeFormButNeverIntoVolumesItself) {
         expectOutcome(funcs.getObject(S(bucket), S("kept"), S(given)), kNoFolder);
         EXPECT_EQ(kind("/Volumes/" + bucket + ".csv"), fs::file_type::not_found);
     }
+}
+
+// A download reaches a folder on another file system than the temporary folder's: the new file
+// is made in the destination folder itself. The tmpfs lives in this root's own mount namespace.
+TEST_F(VolumesRoot, DownloadsReachAFolderOnAnotherFileSystem) {
+    const std::string mounted = volumes + "/tmpfs";
+    ASSERT_EQ(::mkdir(mounted.c_str(), 0755), 0);
+    ASSERT_EQ(::mount("tmpfs", mounted.c_str(), "tmpfs", 0, "size=1m"), 0) << std::strerror(errno);
+    putObject("q1.csv", "on tmpfs");
+    writeFile(mounted + "/old.csv", "old");
+    for (const char* name : {"q1.csv", "old.csv"}) {
+        SCOPED_TRACE(name);
+        expectOutcome(funcs.getObject(S(bucket), S("q1.csv"), S(mounted + "/" + name)), "");
+        EXPECT_EQ(readFile(mounted + "/" + name), "on tmpfs");
+    }
+    EXPECT_EQ(entries(mounted), "old.csv q1.csv ");
+    EXPECT_EQ(::umount2(mounted.c_str(), MNT_DETACH), 0);
 }
 
 }  // namespace
