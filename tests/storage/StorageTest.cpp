@@ -339,6 +339,8 @@ TEST_F(Objects, DownloadWritesIntoTheFolderItMakesCurrentOrTouchesNothing) {
                  "open \"" + volumes + "/loop.csv\": " + failure(ELOOP), false},
                 {key, volumes + "/" + longName, "", "", "",
                  "open \"" + volumes + "/" + longName + "\": " + failure(ENAMETOOLONG), false},
+                {key, volumes + "/new/" + longName, "", "", "",
+                 "open \"" + volumes + "/new/" + longName + "\": " + failure(ENAMETOOLONG), false},
                 {key, deep + "/q1.csv", deep, "q1.csv", body},
                 {key, volumes + "/late.csv", "", "", "",
                  "open \"" + volumes + "/late.csv\": Not a regular file|" + std::to_string(EINVAL) +
