@@ -60,6 +60,8 @@ std::string lastComponent(const std::string& path) {
     return path.substr(path.rfind('/') + 1);
 }
 
+// A name longer than its folder's file system allows would fail only at the rename, after the
+// whole body was fetched.
 bool nameFits(const platform::ResolvedPath& at, const std::string& target, platform::Error& error) {
     const long longest = ::fpathconf(at.folder.get(), _PC_NAME_MAX);
     if (longest > 0 && at.name.size() > static_cast<std::size_t>(longest)) {
