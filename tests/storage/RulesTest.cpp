@@ -53,6 +53,7 @@ TEST(LocalPaths, WhereADownloadIsWrittenAndWhereAnUploadIsLookedFor) {
         {"/Volumes/D/R/", "/Volumes/D/R/ /Volumes/D R/ /Volumes/D/R/"},
         {"/volumes/q", "/Volumes/volumes/q /Volumes/volumes q /volumes/q /Volumes/volumes/q"}};
     for (const auto& [given, expected] : rows) {
+        SCOPED_TRACE(given);
         const skrw::platform::String work = downloadWorkPath(S(given)),
                                      folder = downloadFolder(work);
         std::string found = work.utf8() + " " + folder.utf8() + " ";
