@@ -55,8 +55,9 @@ class Walk {
             at = end + 1;
             if (!part.empty() && part != "." && !enter(folder, std::string(part))) return false;
         }
-        name = last == std::string_view::npos ? path : path.substr(last + 1);
-        if (name.empty()) name = ".";
+        const std::string_view lastPart =
+            last == std::string_view::npos ? path : path.substr(last + 1);
+        name = std::string(lastPart.empty() ? std::string_view(".") : lastPart);
         return true;
     }
 
