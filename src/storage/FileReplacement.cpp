@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "platform/FileManager.h"
+#include "platform/PathResolution.h"
 
 namespace skrw::storage {
 
 namespace {
 
-constexpr int kMaxLinkHops = 40;
 constexpr int kMaxNameAttempts = 100;
 // Writes through a response stream go out in chunks of this size.
 constexpr std::size_t kStreamBufferSize = 1u << 20;
@@ -28,47 +28,60 @@ constexpr off_t kWritebackStep = 8 << 20;
 
 using platform::failWithErrno;
 
-std::string folderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
-// Follows symbolic links until a path that is not one (or does not exist).
-bool resolveLinks(const std::string& target, std::string& resolved, platform::Error& error) {
-    resolved = target;
-    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
-        struct stat info {};
-        if (::lstat(resolved.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return true;
-        std::vector<char> buffer(PATH_MAX + 1);
-        const ssize_t length = ::readlink(resolved.c_str(), buffer.data(), PATH_MAX);
-        if (length < 0) return failWithErrno(error, errno, "readlink", target);
-        std::string next(buffer.data(), static_cast<std::size_t>(length));
-        resolved = next.starts_with('/') ? next : folderOf(resolved) + "/" + next;
-    }
-    return failWithErrno(error, ELOOP, "open", target);
-}
-
-std::string randomSuffix() {
+// A short name for the file until it replaces the target: short, so that it fits wherever the
+// target's name fits.
+std::string temporaryName() {
     static std::mt19937_64 generator{std::random_device{}()};
     static const char kDigits[] = "0123456789abcdef";
-    std::string suffix;
-    for (std::uint64_t value = generator(); suffix.size() < 12; value >>= 4) {
-        suffix.push_back(kDigits[value & 0xF]);
+    std::string name = ".skrw-";
+    for (std::uint64_t value = generator(); name.size() < 18; value >>= 4) {
+        name.push_back(kDigits[value & 0xF]);
     }
-    return suffix;
+    return name;
 }
 
-// Creates a new, empty file next to `finalPath`; the kernel applies the process's umask. None
-// held, errno set, when it cannot.
-platform::UniqueFd createTemporary(const std::string& finalPath, std::string& name) {
+// A new, empty file under a temporary name in `folder`; the kernel applies the process's umask.
+// None held, errno set, when it cannot be made.
+platform::UniqueFd createNamed(int folder, std::string& name) {
     for (int attempt = 0; attempt < kMaxNameAttempts; ++attempt) {
-        name = folderOf(finalPath) + "/.skrw-download-" + randomSuffix() + ".part";
+        name = temporaryName();
         platform::UniqueFd file(
-            ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-        if (file || errno != EEXIST) return file;
+            ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (file) return file;
+        if (errno != EEXIST) break;
     }
-    errno = EEXIST;
+    const int failure = errno;
+    name.clear();
+    errno = failure;
     return platform::UniqueFd();
+}
+
+std::string lastComponent(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);
+}
+
+// A name longer than its folder's file system allows would fail only at the rename, after the
+// whole body was fetched.
+bool nameFits(const platform::ResolvedPath& at, const std::string& target, platform::Error& error) {
+    const long longest = ::fpathconf(at.folder.get(), _PC_NAME_MAX);
+    if (longest > 0 && at.name.size() > static_cast<std::size_t>(longest)) {
+        return failWithErrno(error, ENAMETOOLONG, "open", target);
+    }
+    return true;
+}
+
+// Refuses what the target names when writing into it in place would not have been allowed, or
+// would not have written a file: a folder, a FIFO, a socket, a device, a file the caller (by its
+// effective ids) may not write.
+bool refusesNode(const platform::ResolvedPath& at, const std::string& target,
+                 platform::Error& error) {
+    if (!at.node) return false;
+    if (S_ISDIR(at.node->st_mode)) return !failWithErrno(error, EISDIR, "open", target);
+    if (!platform::FileManager::isTransferable(*at.node, "open", target, error)) return true;
+    if (::faccessat(at.folder.get(), at.name.c_str(), W_OK, AT_EACCESS) != 0) {
+        return !failWithErrno(error, errno, "open", target);
+    }
+    return false;
 }
 
 // A write-only stream buffer over a descriptor it does not own. Small writes gather in a large
@@ -159,29 +172,55 @@ class DescriptorWriteStream : public std::iostream {
 
 ReplacementFile::~ReplacementFile() {
     m_file.reset();
-    if (!m_temporary.empty()) ::unlink(m_temporary.c_str());
+    if (!m_temporary.empty()) ::unlinkat(m_folder.get(), m_temporary.c_str(), 0);
+}
+
+bool ReplacementFile::mayReplace(const std::string& target, platform::Error& error) {
+    if (target.ends_with('/')) return failWithErrno(error, EISDIR, "open", target);
+    platform::ResolvedPath at;
+    if (!platform::resolvePath(target, at, error)) {
+        if (error.code != ENOENT && error.code != ENOTDIR) return false;
+        if (lastComponent(target).size() > NAME_MAX) {
+            return failWithErrno(error, ENAMETOOLONG, "open", target);
+        }
+        return true;
+    }
+    return nameFits(at, target, error) && !refusesNode(at, target, error);
 }
 
 bool ReplacementFile::open(const std::string& target, platform::Error& error) {
     m_target = target;
     if (target.ends_with('/')) return failWithErrno(error, EISDIR, "open", target);
-    if (!resolveLinks(target, m_finalPath, error)) return false;
-
-    struct stat existing {};
-    const bool exists = ::stat(m_finalPath.c_str(), &existing) == 0;
-    if (exists && S_ISDIR(existing.st_mode)) return failWithErrno(error, EISDIR, "open", target);
-    if (exists && !platform::FileManager::isTransferable(existing, "open", target, error)) {
+    platform::ResolvedPath at;
+    if (!platform::resolvePath(target, at, error) || !nameFits(at, target, error) ||
+        refusesNode(at, target, error)) {
         return false;
     }
-
-    std::string name;
-    m_file = createTemporary(m_finalPath, name);
-    if (!m_file) return failWithErrno(error, errno, "open", target);
-    m_temporary = name;
-    if (exists && ::fchmod(m_file.get(), existing.st_mode & 07777) != 0) {
-        return failWithErrno(error, errno, "chmod", target);
-    }
+    // Read access, so that the folder can be synced; a folder the caller may only write into and
+    // search is used as resolved, and not synced.
+    m_folder =
+        platform::UniqueFd(::openat(at.folder.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!m_folder) m_folder = std::move(at.folder);
+    m_name = at.name;
+    if (!createFile(at.node)) return failWithErrno(error, errno, "open", target);
     return true;
+}
+
+// The new file: unnamed where the file system allows, else under a temporary name. A replaced
+// file's owner and group first (where the process may give them; otherwise the file stays the
+// caller's), then its permission bits without the set-ID and sticky ones, which the new owner
+// would otherwise gain through a write that could never have set them.
+bool ReplacementFile::createFile(const std::optional<struct stat>& replaced) {
+    m_file =
+        platform::UniqueFd(::openat(m_folder.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+    if (!m_file && errno != EOPNOTSUPP && errno != EISDIR) return false;
+    if (!m_file) m_file = createNamed(m_folder.get(), m_temporary);
+    if (!m_file) return false;
+    if (!replaced) return true;
+    if (::fchown(m_file.get(), replaced->st_uid, replaced->st_gid) != 0) {
+        // Not the process's to give: the file stays the caller's, as a file it makes.
+    }
+    return ::fchmod(m_file.get(), replaced->st_mode & 0777) == 0;
 }
 
 std::iostream* ReplacementFile::newStream(platform::Error& error) {
@@ -200,15 +239,39 @@ bool ReplacementFile::writeFailed(platform::Error& error) const {
     return true;
 }
 
+// Links the unnamed file into the folder under a temporary name (through /proc, which needs no
+// privilege, unlike linkat's AT_EMPTY_PATH).
+bool ReplacementFile::nameFile() {
+    if (!m_temporary.empty()) return true;
+    const std::string self = "/proc/self/fd/" + std::to_string(m_file.get());
+    for (int attempt = 0; attempt < kMaxNameAttempts; ++attempt) {
+        const std::string name = temporaryName();
+        if (::linkat(AT_FDCWD, self.c_str(), m_folder.get(), name.c_str(), AT_SYMLINK_FOLLOW) ==
+            0) {
+            m_temporary = name;
+            return true;
+        }
+        if (errno != EEXIST) return false;
+    }
+    errno = EEXIST;
+    return false;
+}
+
 bool ReplacementFile::commit(platform::Error& error) {
     if (!m_file) return failWithErrno(error, EBADF, "write", m_target);
     if (writeFailed(error)) return false;
     if (::fsync(m_file.get()) != 0) return failWithErrno(error, errno, "write", m_target);
+    if (!nameFile()) return failWithErrno(error, errno, "link", m_target);
     if (!m_file.close()) return failWithErrno(error, errno, "close", m_target);
-    if (::rename(m_temporary.c_str(), m_finalPath.c_str()) != 0) {
+    if (::renameat(m_folder.get(), m_temporary.c_str(), m_folder.get(), m_name.c_str()) != 0) {
         return failWithErrno(error, errno, "rename", m_target);
     }
     m_temporary.clear();
+    // EBADF: a folder that could not be opened for reading; EINVAL: one whose file system cannot
+    // sync a folder. Neither has anything this process could sync.
+    if (::fsync(m_folder.get()) != 0 && errno != EBADF && errno != EINVAL) {
+        return failWithErrno(error, errno, "fsync", m_target);
+    }
     return true;
 }
 

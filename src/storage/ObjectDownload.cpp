@@ -1,5 +1,4 @@
 // Downloading an object into a local file.
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -45,8 +44,8 @@ bool absoluteFolder(const std::string& folder, std::string& absolute,
 
 // Where one download goes. Prepared only when the service answers with the object, so that a
 // refused download touches nothing local: the destination folder is created and made the current
-// folder, and a temporary file opened beside the target. Each stream asked for starts the
-// temporary file afresh.
+// folder, and the new file opened in the folder of the file the target names. Each stream asked
+// for starts the new file afresh.
 class DownloadDestination {
   public:
     explicit DownloadDestination(const String& path) : m_path(path) {}
@@ -81,16 +80,16 @@ class DownloadDestination {
 
     bool commit(skrw::platform::Error& error) { return m_file.commit(error); }
 
-    // Whether the file the download would replace exists (links followed) as something that
-    // must not be replaced: a FIFO, a socket or a device. Checked before any request, by stat
-    // alone, so that a FIFO is never opened; ReplacementFile checks again when it opens.
+    // Whether the file the download would replace must not be replaced (ReplacementFile's
+    // refusals: a folder, a FIFO, a socket or a device, a file the caller may not write, a link
+    // not to be followed, a name too long). Checked before any request, without opening the
+    // target, so that a refused download costs no request; ReplacementFile checks again when it
+    // opens, since the target may change while the request runs.
     bool refusesTarget(skrw::platform::Error& error) const {
         const String workPath = downloadWorkPath(m_path);
         const String folder = downloadFolder(workPath);
         const std::string target = joined(folder.utf8(), downloadFileName(workPath, folder).utf8());
-        struct stat info {};
-        return ::stat(target.c_str(), &info) == 0 &&
-               !skrw::platform::FileManager::isTransferable(info, "open", target, error);
+        return !ReplacementFile::mayReplace(target, error);
     }
 
   private:

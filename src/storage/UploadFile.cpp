@@ -30,6 +30,22 @@ bool refusesNode(const struct stat& info, const std::string& path, platform::Err
     return false;
 }
 
+// A regular file whose size reads 0 (procfs, sysfs) may hold bytes all the same; sent as its size
+// says, it would be stored as an empty object. It is sent only when a read finds its end at once,
+// and refused otherwise: its length cannot be known before the request, nor checked afterwards.
+bool readsEmpty(int fd, const std::string& path, platform::Error& error) {
+    char byte = 0;
+    ssize_t got = 0;
+    do {
+        got = ::pread(fd, &byte, 1, 0);
+    } while (got < 0 && errno == EINTR);
+    if (got == 0) return true;
+    if (got < 0) return failWithErrno(error, errno, "read", path);
+    error = platform::Error::withText(EINVAL, "The file's size reads 0, but it holds data", "open",
+                                      path);
+    return false;
+}
+
 }  // namespace
 
 bool UploadFile::open(const std::string& path, platform::Error& error) {
@@ -42,6 +58,7 @@ bool UploadFile::open(const std::string& path, platform::Error& error) {
     if (!fd) return failWithErrno(error, errno, "open", path);
     if (::fstat(fd.get(), &m_opened) != 0) return failWithErrno(error, errno, "open", path);
     if (refusesNode(m_opened, path, error)) return false;
+    if (m_opened.st_size == 0 && !readsEmpty(fd.get(), path, error)) return false;
     const int flags = ::fcntl(fd.get(), F_GETFL);
     if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
         return failWithErrno(error, errno, "open", path);

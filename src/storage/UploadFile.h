@@ -20,8 +20,9 @@ class UploadFile {
   public:
     // Opens `path` (links followed) for reading, without blocking on a FIFO. Fails, setting
     // `error` and sending nothing, when the path names a FIFO, a socket, a device or a folder
-    // (platform::FileManager::isTransferable's error; EISDIR for a folder), or when it cannot be
-    // opened or examined (the errno of the failed call).
+    // (platform::FileManager::isTransferable's error; EISDIR for a folder), a file whose size reads
+    // 0 but which holds bytes (EINVAL, "The file's size reads 0, but it holds data"), or when it
+    // cannot be opened, examined or read (the errno of the failed call).
     [[nodiscard]] bool open(const std::string& path, platform::Error& error);
 
     // The body: exactly the size the file had when opened, read from the opened descriptor.

@@ -96,6 +96,7 @@ std::pair<long, std::string> send(const std::string& bucket, const Call& call) {
     return answer;
 }
 
+// Also what the store cannot keep; the server goes on serving after each refusal.
 TEST(S3ServerTest, AnswersWhatS3AnswersAndRefusesWhatS3Refuses) {
     const std::map<std::string, std::string> note{{"x-amz-meta-note", "n\xC3\xA9"}};
     const struct {
@@ -116,6 +117,15 @@ TEST(S3ServerTest, AnswersWhatS3AnswersAndRefusesWhatS3Refuses) {
         {"no authorization", 403, "AccessDenied", {.authorization = ""}},
         {"malformed authorization", 400, "AuthorizationHeaderMalformed", {.authorization = "x"}},
         {"NUL in the key", 400, "InvalidArgument", {.key = "nul%00"}},
+        // The store names files after the parts of a key, the last with a 22-byte suffix.
+        {"255-byte folder part", 200, "", {.key = std::string(255, 'f') + "/x"}},
+        {"256-byte folder part", 400, "InvalidArgument", {.key = std::string(256, 'f') + "/x"}},
+        {"233-byte last part", 200, "", {.key = std::string(233, 'k')}},
+        {"234-byte last part", 400, "InvalidArgument", {.key = std::string(234, 'k')}},
+        {"256-byte copy source part",
+         400,
+         "InvalidArgument",
+         {.extra = {{"x-amz-copy-source", "/b/" + std::string(256, 'c')}}}},
     };
     const std::string bucket = uniqueName("front");
     ASSERT_EQ(send(bucket, {}).first, 200);  // creates the bucket

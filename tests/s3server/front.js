@@ -1,12 +1,15 @@
 'use strict';
 // The local S3 server for tests: s3rver behind this front, which records every request in
 // STATE_DIR/requests.jsonl (method, raw target, headers), refuses what S3 would refuse for its
-// signature, body hash or a NUL in a name, answers the test controls and passes the rest on.
+// signature, body hash or a name its store cannot keep, answers the test controls and passes the
+// rest on. A failure inside the front answers 500 and the server goes on serving.
 //   NODE_OPTIONS=--openssl-legacy-provider node front.js STATE_DIR   (start.sh does this)
-// Test controls, unsigned: GET /_skrw_test/ping answers 200; POST /_skrw_test/change-on-put
-// {"bucket", "key", "path", "change"}: the next PUT of that object that passes the checks applies
-// one of CHANGES to the local file `path` once its body is received.
+// Test controls, unsigned: GET /_skrw_test/ping answers 200; POST /_skrw_test/change-on-put or
+// /_skrw_test/change-on-get {"bucket", "key", "path", "change"}: the next PUT (once its body is
+// received) or GET (before it is passed on) of that object that passes the checks applies one of
+// CHANGES to the local file `path`.
 
+const { execFileSync } = require('child_process');
 const crypto = require('crypto');
 const fs = require('fs');
 const http = require('http');
@@ -18,7 +21,7 @@ const { checkSignature, wireText } = require('./lib/sigv4check');
 const stateDir = process.argv[2];
 if (!stateDir) throw new Error('usage: NODE_OPTIONS=--openssl-legacy-provider node front.js STATE_DIR');
 const spoolDir = path.join(stateDir, 'spool');
-const changeOnPut = new Map();  // "bucket/key" -> { file, change }
+const changeOn = new Map();  // "METHOD bucket/key" -> { file, change }
 const CHANGES = {
   delete: (file) => fs.rmSync(file, { force: true }),
   append: (file) => fs.appendFileSync(file, 'appended'),
@@ -28,7 +31,18 @@ const CHANGES = {
     fs.mkdirSync(file);
     fs.writeFileSync(`${file}/kept.txt`, 'kept');
   },
+  fifo: (file) => { fs.rmSync(file, { force: true }); execFileSync('mkfifo', [file]); },
+  // As many other bytes written in place, and the modification time set back (to the millisecond).
+  rewrite: (file) => {
+    const { size, atime, mtime } = fs.statSync(file);
+    fs.writeFileSync(file, 'r'.repeat(size));
+    fs.utimesSync(file, atime, mtime);
+  },
 };
+// s3rver keeps an object as files named after each "/"-separated part of its bucket and key, the
+// last part with a suffix of up to this many bytes; a part too long for a file name makes its
+// file store fail where nothing catches it.
+const NAME_MAX = 255, STORE_SUFFIX = '._S3rver_metadata.json';
 const HOP_BY_HOP = new Set(['connection', 'keep-alive', 'transfer-encoding', 'expect', 'te',
   'trailer', 'upgrade', 'proxy-connection']);
 // A fresh connection per request: one the store closes for idling could fail a request.
@@ -50,18 +64,27 @@ function refuse(req, res, { status, code, message, fields }) {
   else req.on('end', send);
 }
 
+// Answers 500 for a failure inside the front, unless an answer has begun (then the connection is
+// cut): the server itself goes on.
+function internalError(req, res, err) {
+  process.stderr.write(`internal error on ${req.method} ${req.url}: ${err && err.stack}\n`);
+  if (res.headersSent) return res.destroy();
+  return refuse(req, res, { status: 500, code: 'InternalError', message: String(err && err.message) });
+}
+
 function control(req, res) {
   const chunks = [];
   req.on('data', (chunk) => chunks.push(chunk)).on('end', () => {
     const reply = (status, text) => res.writeHead(status).end(`${text}\n`);
     if (req.method === 'GET' && req.url === '/_skrw_test/ping') return reply(200, 'ok');
-    if (req.method !== 'POST' || req.url !== '/_skrw_test/change-on-put') {
+    const method = { '/_skrw_test/change-on-put': 'PUT', '/_skrw_test/change-on-get': 'GET' }[req.url];
+    if (req.method !== 'POST' || !method) {
       return reply(404, `unknown test control ${req.method} ${req.url}`);
     }
     try {
       const { bucket, key, path: file, change } = JSON.parse(Buffer.concat(chunks));
       if (!Object.hasOwn(CHANGES, change)) throw new Error(`change: one of ${Object.keys(CHANGES)}`);
-      changeOnPut.set(`${bucket}/${key}`, { file, change });
+      changeOn.set(`${method} ${bucket}/${key}`, { file, change });
       return reply(200, 'ok');
     } catch (err) {
       return reply(400, err.message);
@@ -69,15 +92,28 @@ function control(req, res) {
   });
 }
 
-// Applies the change registered for the object a path-style PUT target names, if any.
-function afterPutReceived(target) {
+// Applies the change registered for the method and the object a path-style target names, if any.
+function applyChange(method, target) {
   const m = /^\/([^/?]+)\/([^?]+)/s.exec(target);
   try {
-    const id = m && `${decodeURIComponent(m[1])}/${decodeURIComponent(m[2])}`, order = changeOnPut.get(id);
-    if (changeOnPut.delete(id)) CHANGES[order.change](order.file);
+    const id = m && `${method} ${decodeURIComponent(m[1])}/${decodeURIComponent(m[2])}`;
+    const order = changeOn.get(id);
+    if (changeOn.delete(id)) CHANGES[order.change](order.file);
   } catch (err) {
-    process.stderr.write(`change-on-put after PUT ${target}: ${err.message}\n`);
+    process.stderr.write(`change on ${method} ${target}: ${err.message}\n`);
   }
+}
+
+// Whether the store can keep the bucket and key of a path (a target's or a copy source's).
+function storable(pathPart) {
+  let parts;
+  try {
+    parts = decodeURIComponent(pathPart.replace(/\?.*$/s, '')).split('/').filter((p) => p !== '');
+  } catch {
+    return true;  // malformed escapes: the store answers for them
+  }
+  return parts.every((part, i) => Buffer.byteLength(part) +
+    (i === parts.length - 1 ? STORE_SUFFIX.length : 0) <= NAME_MAX);
 }
 
 // Receives the body whole into a temporary file (bounded memory, and the store sees nothing of a
@@ -134,9 +170,15 @@ async function handleS3(req, res, storePort) {
   const signature = await checkSignature(req);
   if (signature) return refuse(req, res, signature);
   // s3rver keeps objects as files and dies on a NUL in a name, taking every test with it.
-  if (/%00/i.test(req.url + (req.headers['x-amz-copy-source'] || ''))) {
+  const copySource = req.headers['x-amz-copy-source'] || '';
+  if (/%00/i.test(req.url + copySource)) {
     return refuse(req, res, { status: 400, code: 'InvalidArgument',
       message: 'Bucket names, keys and copy sources cannot hold a NUL character.' });
+  }
+  if (!storable(req.url) || !storable(copySource)) {
+    return refuse(req, res, { status: 400, code: 'InvalidArgument',
+      message: `The test server cannot store a bucket name, key or copy source with a "/"-separated part longer than ${
+        NAME_MAX} bytes (${NAME_MAX - STORE_SUFFIX.length} for the last part of a key).` });
   }
   const expected = req.headers['x-amz-content-sha256'];
   if (!expected) {
@@ -155,7 +197,7 @@ async function handleS3(req, res, storePort) {
       message: "The provided 'x-amz-content-sha256' header does not match what was computed.",
       fields: { ClientComputedContentSHA256: expected, S3ComputedContentSHA256: body.sha256 } });
   }
-  if (req.method === 'PUT') afterPutReceived(req.url);
+  if (req.method === 'PUT' || req.method === 'GET') applyChange(req.method, req.url);
   return forward(storePort, req, body, res);
 }
 
@@ -167,15 +209,15 @@ async function main() {
   const { port: storePort } = await store.run();
   store.httpServer.requestTimeout = 0;
   const server = http.createServer((req, res) => {
-    // Recorded before it is answered: a client that has its answer finds its request here.
-    const headers = Object.fromEntries(Object.entries(req.headers).map(([n, v]) => [n, wireText(v)]));
-    fs.appendFileSync(log, `${JSON.stringify({ method: req.method, target: wireText(req.url), headers })}\n`);
-    if (req.url.startsWith('/_skrw_test/')) return control(req, res);
-    return handleS3(req, res, storePort).catch((err) => {
-      process.stderr.write(`internal error on ${req.method} ${req.url}: ${err.stack}\n`);
-      if (res.headersSent) res.destroy(err);
-      else refuse(req, res, { status: 500, code: 'InternalError', message: err.message });
-    });
+    try {
+      // Recorded before it is answered: a client that has its answer finds its request here.
+      const headers = Object.fromEntries(Object.entries(req.headers).map(([n, v]) => [n, wireText(v)]));
+      fs.appendFileSync(log, `${JSON.stringify({ method: req.method, target: wireText(req.url), headers })}\n`);
+      if (req.url.startsWith('/_skrw_test/')) return control(req, res);
+      return handleS3(req, res, storePort).catch((err) => internalError(req, res, err));
+    } catch (err) {
+      return internalError(req, res, err);
+    }
   });
   server.requestTimeout = 0;  // large uploads take as long as they take
   server.keepAliveTimeout = 65000;  // idle connections outlive the client's, as S3's do
@@ -183,6 +225,10 @@ async function main() {
   server.listen(0, '127.0.0.1', () => fs.writeFileSync(path.join(stateDir, 'endpoint'),
     `http://127.0.0.1:${server.address().port}\n`));
 }
+
+// The store runs in this process: a fault of its own that nothing caught must not take the server
+// away from every later test.
+process.on('uncaughtException', (err) => process.stderr.write(`uncaught: ${err.stack}\n`));
 
 main().catch((err) => {
   process.stderr.write(`cannot start: ${err.stack}\n`);

@@ -2,10 +2,16 @@
 // new buckets, the texts a listed object answers, and how a downloaded body replaces a file.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <ctime>
+#include <filesystem>
+#include <set>
 
+#include "FileCalls.h"
 #include "TestEnv.h"
 #include "TestServer.h"
 #include "Texts.h"
@@ -163,6 +169,26 @@ bool replace(const std::string& target, std::initializer_list<std::string> bodie
     return file.commit(error);
 }
 
+// The names in a folder, sorted, each followed by a blank.
+std::string entries(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.insert(entry.path().filename());
+    }
+    std::string text;
+    for (const auto& name : names) text += name + " ";
+    return text;
+}
+
+// The file systems a replacement meets: one with unnamed files (0), and ones that refuse them as
+// a file system without them does (EOPNOTSUPP) or as a kernel without them does (EISDIR).
+constexpr int kUnnamedFileRefusals[] = {0, EOPNOTSUPP, EISDIR};
+
+struct FileSystemWithout {
+    explicit FileSystemWithout(int refusal) { refuseUnnamedFiles(refusal); }
+    ~FileSystemWithout() { refuseUnnamedFiles(0); }
+};
+
 // A failed write (a size limit gives EFBIG, as a full disk) leaves the old file, no temporary one.
 TEST(FileReplacement, OnlyTheCommitReplacesAndAFailedWriteLeavesTheOldFile) {
     TempDir temp;
@@ -172,17 +198,76 @@ TEST(FileReplacement, OnlyTheCommitReplacesAndAFailedWriteLeavesTheOldFile) {
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
     const rlimit small{4096, limit.rlim_max};
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    for (const std::size_t size : {8192, 5}) {
-        skrw::platform::Error error;
-        writeFile(target, "old");
-        EXPECT_EQ(replace(target, {"a longer first attempt", std::string(size, '\0')}, error),
-                  size == 5);
-        EXPECT_EQ(error.code, size == 5 ? 0 : EFBIG);
-        EXPECT_EQ(readFile(target), size == 5 ? std::string(5, '\0') : "old");
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.volumesPath()), {}), 1);
+    for (const int refusal : kUnnamedFileRefusals) {
+        for (const std::size_t size : {8192, 5}) {
+            SCOPED_TRACE(std::to_string(refusal) + " " + std::to_string(size));
+            const FileSystemWithout unnamedFiles(refusal);
+            skrw::platform::Error error;
+            writeFile(target, "old");
+            EXPECT_EQ(replace(target, {"a longer first attempt", std::string(size, '\0')}, error),
+                      size == 5);
+            EXPECT_EQ(error.code, size == 5 ? 0 : EFBIG);
+            EXPECT_EQ(readFile(target), size == 5 ? std::string(5, '\0') : "old");
+            EXPECT_EQ(entries(temp.volumesPath()), "kept.txt ");
+        }
     }
     ::setrlimit(RLIMIT_FSIZE, &limit);
     ::signal(SIGXFSZ, handler);
+}
+
+// "Done" means on disk: the body is synced while the target is still old, and the folder once
+// it holds the new name. The body has no name in the folder until the commit, where the file
+// system allows.
+TEST(FileReplacement, CommitSyncsTheBodyThenNamesItThenSyncsTheFolder) {
+    TempDir temp;
+    const std::string target = temp.volumesPath() + "/synced.txt";
+    for (const int refusal : kUnnamedFileRefusals) {
+        SCOPED_TRACE(refusal);
+        const FileSystemWithout unnamedFiles(refusal);
+        writeFile(target, "old");
+        std::string syncs;  // each synced descriptor: what it is, and what the target holds then
+        watchFsync([&](int fd) {
+            struct stat info {};
+            ::fstat(fd, &info);
+            syncs += (S_ISDIR(info.st_mode) ? "folder:" : "file:") + readFile(target) + " ";
+        });
+        skrw::platform::Error error;
+        ReplacementFile file;
+        ASSERT_TRUE(file.open(target, error)) << error.description;
+        std::unique_ptr<std::iostream> stream(file.newStream(error));
+        ASSERT_NE(stream, nullptr);
+        *stream << "new" << std::flush;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.volumesPath()), {}),
+                  refusal == 0 ? 1 : 2);
+        stream.reset();
+        EXPECT_TRUE(file.commit(error)) << error.description;
+        watchFsync(nullptr);
+        EXPECT_EQ(syncs, "file:old folder:new ");
+        EXPECT_EQ(entries(temp.volumesPath()), "synced.txt ");
+    }
+}
+
+// A replacement killed half-way (as a host process can be) leaves the folder as it was.
+TEST(FileReplacement, AKilledReplacementLeavesTheFolderAsItWas) {
+    TempDir temp;
+    const std::string target = temp.volumesPath() + "/kept.txt";
+    writeFile(target, "old");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        skrw::platform::Error error;
+        ReplacementFile file;
+        if (!file.open(target, error)) ::_exit(1);
+        std::unique_ptr<std::iostream> stream(file.newStream(error));
+        if (stream == nullptr) ::_exit(2);
+        *stream << std::string(1 << 20, 'h') << std::flush;
+        ::raise(SIGKILL);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+    EXPECT_EQ(entries(temp.volumesPath()), "kept.txt ");
+    EXPECT_EQ(readFile(target), "old");
 }
 
 }  // namespace

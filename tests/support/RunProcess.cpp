@@ -1,6 +1,7 @@
 #include "RunProcess.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -53,6 +54,31 @@ ProcessOutcome runProcess(const std::vector<std::string>& argv, const std::strin
     while (::waitpid(pid, &status, 0) < 0) {
     }
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readAll(out.get()), readAll(err.get())};
+}
+
+std::string runAsUser(unsigned id, const std::function<std::string()>& work) {
+    File out = tempFile("");
+    std::fflush(nullptr);  // nothing buffered is written twice
+    const pid_t pid = ::fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setresgid(id, id, id) != 0 ||
+            ::setresuid(id, id, id) != 0) {
+            ::_exit(2);
+        }
+        const std::string text = work();
+        ::_exit(::write(fileno(out.get()), text.data(), text.size()) ==
+                        static_cast<ssize_t>(text.size())
+                    ? 0
+                    : 3);
+    }
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0) {
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        return "child failed: status " + std::to_string(status);
+    }
+    return readAll(out.get());
 }
 
 }  // namespace skrw::test

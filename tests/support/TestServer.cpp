@@ -82,15 +82,29 @@ std::vector<RecordedRequest> requestsFor(const std::string& bucket) {
     return found;
 }
 
-void changeOnPut(const std::string& bucket, const std::string& key, const std::string& path,
-                 const std::string& change) {
+namespace {
+
+void changeOn(const std::string& control, const std::string& bucket, const std::string& key,
+              const std::string& path, const std::string& change) {
     const std::string body =
         nlohmann::json{{"bucket", bucket}, {"key", key}, {"path", path}, {"change", change}}.dump();
     CurlHandle curl;
     curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDS, body.c_str());
-    perform(curl, serverEndpoint() + "/_skrw_test/change-on-put", "test server control ");
+    perform(curl, serverEndpoint() + "/_skrw_test/" + control, "test server control ");
     if (curl.status() != 200)
-        throw std::runtime_error("change-on-put answered " + std::to_string(curl.status()));
+        throw std::runtime_error(control + " answered " + std::to_string(curl.status()));
+}
+
+}  // namespace
+
+void changeOnPut(const std::string& bucket, const std::string& key, const std::string& path,
+                 const std::string& change) {
+    changeOn("change-on-put", bucket, key, path, change);
+}
+
+void changeOnGet(const std::string& bucket, const std::string& key, const std::string& path,
+                 const std::string& change) {
+    changeOn("change-on-get", bucket, key, path, change);
 }
 
 }  // namespace skrw::test

@@ -41,8 +41,12 @@ std::vector<RecordedRequest> requestsFor(const std::string& bucket);
 // Makes the server change the local `path` once it has received the body of the next accepted
 // PUT of `bucket`/`key` (the key as stored), before it answers: "delete" removes it, "append"
 // appends "appended", "replace" renames a new file holding "replaced" onto it, "folder" puts a
-// folder holding "kept.txt" in its place.
+// folder holding "kept.txt" in its place, "fifo" a FIFO, and "rewrite" writes as many other bytes
+// into it in place and sets its modification time back (to the millisecond).
 void changeOnPut(const std::string& bucket, const std::string& key, const std::string& path,
+                 const std::string& change);
+// The same once the next accepted GET of `bucket`/`key` arrives, before it is answered.
+void changeOnGet(const std::string& bucket, const std::string& key, const std::string& path,
                  const std::string& change);
 
 // A fresh folder in TMPDIR (/tmp when unset) with an empty "Volumes" folder in it, removed whole

@@ -1,0 +1,15 @@
+#pragma once
+// Watches and steers file calls of the code under test: through the linker's --wrap, a program
+// that links skrw_file_calls calls the wrappers of FileCalls.cpp for fsync and openat.
+#include <functional>
+
+namespace skrw::test {
+
+// Calls `watcher` with the descriptor of every fsync, just before it is made (none: no watcher).
+void watchFsync(std::function<void(int fd)> watcher);
+
+// Makes every openat that asks for an unnamed file (O_TMPFILE) fail with `errorNumber`, as on a
+// file system that has none; 0 lets them through again.
+void refuseUnnamedFiles(int errorNumber);
+
+}  // namespace skrw::test
