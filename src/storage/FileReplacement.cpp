@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -40,13 +41,13 @@ std::string temporaryName() {
     return name;
 }
 
-// A new, empty file under a temporary name in `folder`; the kernel applies the process's umask.
-// None held, errno set, when it cannot be made.
-platform::UniqueFd createNamed(int folder, std::string& name) {
+// A new, empty file under a temporary name in `folder`, with permission bits `mode` less the
+// process's umask. None held, errno set, when it cannot be made.
+platform::UniqueFd createNamed(int folder, std::string& name, mode_t mode) {
     for (int attempt = 0; attempt < kMaxNameAttempts; ++attempt) {
         name = temporaryName();
         platform::UniqueFd file(
-            ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+            ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
         if (file) return file;
         if (errno != EEXIST) break;
     }
@@ -54,6 +55,25 @@ platform::UniqueFd createNamed(int folder, std::string& name) {
     name.clear();
     errno = failure;
     return platform::UniqueFd();
+}
+
+// The access control list that the file system keeps beside the permission bits.
+constexpr char kAccessList[] = "system.posix_acl_access";
+
+// Gives `file` the access list of the file `name` in `folder`, or none when that file has none
+// (a new file may have inherited one from its folder). False when the lists cannot be made the
+// same.
+bool copyAccessList(int folder, const std::string& name, int file) {
+    const std::string replaced = "/proc/self/fd/" + std::to_string(folder) + "/" + name;
+    std::vector<char> list(256);
+    ssize_t size = 0;
+    while ((size = ::lgetxattr(replaced.c_str(), kAccessList, list.data(), list.size())) < 0 &&
+           errno == ERANGE) {
+        list.resize(list.size() * 4);
+    }
+    if (size >= 0) return ::fsetxattr(file, kAccessList, list.data(), size, 0) == 0;
+    if (errno != ENODATA && errno != ENOTSUP) return false;
+    return ::fremovexattr(file, kAccessList) == 0 || errno == ENODATA || errno == ENOTSUP;
 }
 
 std::string lastComponent(const std::string& path) {
@@ -206,21 +226,31 @@ bool ReplacementFile::open(const std::string& target, platform::Error& error) {
     return true;
 }
 
-// The new file: unnamed where the file system allows, else under a temporary name. A replaced
-// file's owner and group first (where the process may give them; otherwise the file stays the
-// caller's), then its permission bits without the set-ID and sticky ones, which the new owner
-// would otherwise gain through a write that could never have set them.
+// The new file: unnamed where the file system allows, else under a temporary name. A named file
+// that replaces another is private to the caller until it has taken the replaced file's access,
+// so that no one opens it in between and reads a body that file would not have shown them.
 bool ReplacementFile::createFile(const std::optional<struct stat>& replaced) {
     m_file =
         platform::UniqueFd(::openat(m_folder.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
     if (!m_file && errno != EOPNOTSUPP && errno != EISDIR) return false;
-    if (!m_file) m_file = createNamed(m_folder.get(), m_temporary);
+    if (!m_file) m_file = createNamed(m_folder.get(), m_temporary, replaced ? 0600 : 0666);
     if (!m_file) return false;
-    if (!replaced) return true;
-    if (::fchown(m_file.get(), replaced->st_uid, replaced->st_gid) != 0) {
-        // Not the process's to give: the file stays the caller's, as a file it makes.
+    return !replaced || takeAccessOf(*replaced);
+}
+
+// A replaced file's owner and group first (where the process may give them; otherwise the file
+// stays the caller's), then its access list and permission bits without the set-ID and sticky
+// ones, which the new owner would otherwise gain through a write that could never have set them.
+// Where the group or the access list cannot be kept, the group bits are cleared rather than
+// handed to another group, or to entries the replaced file did not have.
+bool ReplacementFile::takeAccessOf(const struct stat& replaced) {
+    mode_t mode = replaced.st_mode & 0777;
+    if (::fchown(m_file.get(), replaced.st_uid, replaced.st_gid) != 0 &&
+        ::fchown(m_file.get(), static_cast<uid_t>(-1), replaced.st_gid) != 0) {
+        mode &= ~S_IRWXG;
     }
-    return ::fchmod(m_file.get(), replaced->st_mode & 0777) == 0;
+    if (!copyAccessList(m_folder.get(), m_name, m_file.get())) mode &= ~S_IRWXG;
+    return ::fchmod(m_file.get(), mode) == 0;
 }
 
 std::iostream* ReplacementFile::newStream(platform::Error& error) {

@@ -62,6 +62,7 @@ class ReplacementFile {
 
   private:
     bool createFile(const std::optional<struct stat>& replaced);
+    bool takeAccessOf(const struct stat& replaced);
     bool nameFile();
 
     std::string m_target;

@@ -8,11 +8,11 @@
 
 namespace skrw::test {
 namespace {
-std::function<void(int)> fsyncWatcher;
+std::function<void(int, int)> fsyncWatcher;
 int unnamedFileRefusal = 0;
 }  // namespace
 
-void watchFsync(std::function<void(int fd)> watcher) {
+void watchFsync(std::function<void(int fd, int result)> watcher) {
     fsyncWatcher = std::move(watcher);
 }
 
@@ -25,8 +25,9 @@ void refuseUnnamedFiles(int errorNumber) {
 extern "C" {
 int __real_fsync(int fd);
 int __wrap_fsync(int fd) {
-    if (skrw::test::fsyncWatcher) skrw::test::fsyncWatcher(fd);
-    return __real_fsync(fd);
+    const int result = __real_fsync(fd);
+    if (skrw::test::fsyncWatcher) skrw::test::fsyncWatcher(fd, result);
+    return result;
 }
 
 int __real_openat(int folder, const char* path, int flags, ...);

@@ -5,8 +5,9 @@
 
 namespace skrw::test {
 
-// Calls `watcher` with the descriptor of every fsync, just before it is made (none: no watcher).
-void watchFsync(std::function<void(int fd)> watcher);
+// Calls `watcher` with the descriptor and the result of every fsync, just after it is made (none:
+// no watcher).
+void watchFsync(std::function<void(int fd, int result)> watcher);
 
 // Makes every openat that asks for an unnamed file (O_TMPFILE) fail with `errorNumber`, as on a
 // file system that has none; 0 lets them through again.

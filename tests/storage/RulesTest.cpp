@@ -225,11 +225,13 @@ TEST(FileReplacement, CommitSyncsTheBodyThenNamesItThenSyncsTheFolder) {
         SCOPED_TRACE(refusal);
         const FileSystemWithout unnamedFiles(refusal);
         writeFile(target, "old");
-        std::string syncs;  // each synced descriptor: what it is, and what the target holds then
-        watchFsync([&](int fd) {
+        // Each sync: what it synced, what the target held then, and whether it succeeded.
+        std::string syncs;
+        watchFsync([&](int fd, int result) {
             struct stat info {};
             ::fstat(fd, &info);
-            syncs += (S_ISDIR(info.st_mode) ? "folder:" : "file:") + readFile(target) + " ";
+            syncs += (S_ISDIR(info.st_mode) ? "folder:" : "file:") + readFile(target) +
+                     (result == 0 ? " " : ":failed ");
         });
         skrw::platform::Error error;
         ReplacementFile file;

@@ -5,6 +5,7 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/xattr.h>
 
 #include <cstring>
 #include <map>
@@ -27,6 +28,39 @@ const skrw::platform::String kNull;
 const std::string kCleared = "Success|0|Initialization";
 // What the path itself names (links not followed).
 const auto kind = [](const std::string& path) { return fs::symlink_status(path).type(); };
+
+// An access control list in the file system's own form: the owner, the user `named` and the mask
+// with read and write (and search, for a folder's default list), the owning group and others with
+// nothing.
+std::string accessListFor(unsigned named, unsigned short rights = 6) {
+    std::string list;
+    const auto add = [&](auto value) {
+        list.append(reinterpret_cast<const char*>(&value), sizeof value);
+    };
+    const unsigned kNoId = ~0u;
+    add(2u);  // the format's version
+    const struct {
+        unsigned short tag, rights;
+        unsigned id;
+    } entries[] = {{0x01, rights, kNoId},
+                   {0x02, rights, named},
+                   {0x04, 0, kNoId},
+                   {0x10, rights, kNoId},
+                   {0x20, 0, kNoId}};
+    for (const auto& entry : entries) {
+        add(entry.tag);
+        add(entry.rights);
+        add(entry.id);
+    }
+    return list;
+}
+
+// The access list of `path` in that form; "" for none.
+std::string accessListOf(const std::string& path) {
+    char list[256];
+    const ssize_t size = ::lgetxattr(path.c_str(), "system.posix_acl_access", list, sizeof list);
+    return size > 0 ? std::string(list, static_cast<std::size_t>(size)) : "";
+}
 
 // The folder's entries, sorted, each followed by a blank.
 std::string entries(const std::string& folder) {
@@ -397,24 +431,39 @@ TEST_F(Objects, DownloadReplacesOnlyWhatWritingInPlaceWouldAllow) {
     putObject("q1.csv", "new");
     const mode_t mask = ::umask(022);
     const std::string shared = volumes + "/shared", own = volumes + "/own",
-                      victims = volumes + "/victims";
+                      victims = volumes + "/victims", open = volumes + "/open",
+                      inheriting = volumes + "/inheriting";
     ASSERT_EQ(::chmod(temp.path().c_str(), 0755) + ::mkdir(shared.c_str(), 0777) +
                   ::chmod(shared.c_str(), 01777) + ::chown(shared.c_str(), kOwner, kOwner) +
                   ::mkdir(own.c_str(), 0755) + ::chown(own.c_str(), kOwner, kOwner) +
-                  ::mkdir(victims.c_str(), 0755) +
+                  ::mkdir(open.c_str(), 0777) + ::chmod(open.c_str(), 0777) +
+                  ::mkdir(victims.c_str(), 0755) + ::mkdir(inheriting.c_str(), 0755) +
                   ::symlink("../victims/by-root", (shared + "/roots-link").c_str()),
               0);
     for (const char* name : {"secret", "by-owner", "by-root"})
         writeFile(victims + "/" + name, name);
     writeFile(own + "/roots", "old");
+    writeFile(own + "/listed", "old");
+    writeFile(own + "/linked", "old");
+    writeFile(inheriting + "/unlisted", "old");
+    ASSERT_EQ(::link((own + "/linked").c_str(), (own + "/other-name").c_str()), 0);
+    const std::string listed = accessListFor(kOther), inherited = accessListFor(kOther, 7);
+    if (::setxattr((own + "/listed").c_str(), "system.posix_acl_access", listed.data(),
+                   listed.size(), 0) != 0 ||
+        ::setxattr(inheriting.c_str(), "system.posix_acl_default", inherited.data(),
+                   inherited.size(), 0) != 0) {
+        GTEST_SKIP() << "needs access control lists on " << volumes << ": " << strerror(errno);
+    }
     ASSERT_EQ(runAsUser(kOwner,
                         [&] {
                             writeFile(shared + "/setid", "old");
                             writeFile(shared + "/private", "old");
                             writeFile(own + "/readonly", "old");
+                            writeFile(open + "/everyones", "old");
                             return std::to_string(::chmod((shared + "/setid").c_str(), 06755) +
                                                   ::chmod((shared + "/private").c_str(), 0600) +
                                                   ::chmod((own + "/readonly").c_str(), 0444) +
+                                                  ::chmod((open + "/everyones").c_str(), 0666) +
                                                   ::symlink("../victims/by-owner",
                                                             (shared + "/owners-link").c_str()));
                         }),
@@ -444,7 +493,13 @@ TEST_F(Objects, DownloadReplacesOnlyWhatWritingInPlaceWouldAllow) {
                 {kRoot, "shared/others-dangling", "victims/made", "", false},
                 {kRoot, "shared/others-folder/q1.csv", "victims/q1.csv", "", false},
                 {kOwner, "own/readonly", "own/readonly", "old", false, kOwner, 0444},
-                {kOwner, "own/roots", "own/roots", "old", false}};
+                {kOwner, "own/roots", "own/roots", "old", false},
+                // Neither the owner nor the group is the caller's to give, so the group's bits
+                // are not handed to the caller's group.
+                {kOther, "open/everyones", "open/everyones", "new", true, kOther, 0606},
+                {kRoot, "own/listed", "own/listed", "new", true, kRoot, 0660},
+                {kRoot, "own/linked", "own/linked", "new", true},
+                {kRoot, "inheriting/unlisted", "inheriting/unlisted", "new", true}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.target);
         const std::string given = volumes + "/" + row.target, file = volumes + "/" + row.file;
@@ -466,6 +521,12 @@ TEST_F(Objects, DownloadReplacesOnlyWhatWritingInPlaceWouldAllow) {
         }
     }
     ::umask(mask);
+    // The access list goes with the permission bits; one the replaced file lacked is not
+    // inherited from the folder.
+    EXPECT_EQ(accessListOf(own + "/listed"), listed);
+    EXPECT_EQ(accessListOf(inheriting + "/unlisted"), "");
+    // The replacement is a new file: another name of the old one keeps the old content.
+    EXPECT_EQ(readFile(own + "/other-name"), "old");
     EXPECT_EQ(entries(victims), "by-owner by-root secret ");
     EXPECT_EQ(entries(shared),
               "others-dangling others-folder others-link owners-link private roots-link setid ");
