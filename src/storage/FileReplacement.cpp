@@ -90,14 +90,26 @@ bool nameFits(const platform::ResolvedPath& at, const std::string& target, platf
     return true;
 }
 
+// The kernel's rule for files in shared folders (fs.protected_regular), held whatever the
+// machine's setting, as the rule for links is: in a folder that is sticky and writable by others,
+// a file that neither the caller nor the folder's owner owns is not written, so that no one can
+// plant a file there for another user's download to fill.
+bool plantedInSharedFolder(const platform::ResolvedPath& at) {
+    struct stat holder {};
+    if (::fstat(at.folder.get(), &holder) != 0) return false;
+    const bool shared = (holder.st_mode & S_ISVTX) != 0 && (holder.st_mode & S_IWOTH) != 0;
+    return shared && at.node->st_uid != ::geteuid() && at.node->st_uid != holder.st_uid;
+}
+
 // Refuses what the target names when writing into it in place would not have been allowed, or
-// would not have written a file: a folder, a FIFO, a socket, a device, a file the caller (by its
-// effective ids) may not write.
+// would not have written a file: a folder, a FIFO, a socket, a device, another user's file planted
+// in a shared folder, a file the caller (by its effective ids) may not write.
 bool refusesNode(const platform::ResolvedPath& at, const std::string& target,
                  platform::Error& error) {
     if (!at.node) return false;
     if (S_ISDIR(at.node->st_mode)) return !failWithErrno(error, EISDIR, "open", target);
     if (!platform::FileManager::isTransferable(*at.node, "open", target, error)) return true;
+    if (plantedInSharedFolder(at)) return !failWithErrno(error, EACCES, "open", target);
     if (::faccessat(at.folder.get(), at.name.c_str(), W_OK, AT_EACCESS) != 0) {
         return !failWithErrno(error, errno, "open", target);
     }

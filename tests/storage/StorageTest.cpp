@@ -471,6 +471,7 @@ TEST_F(Objects, DownloadReplacesOnlyWhatWritingInPlaceWouldAllow) {
     ASSERT_EQ(
         runAsUser(kOther,
                   [&] {
+                      writeFile(shared + "/planted", "old");
                       return std::to_string(
                           ::symlink("../victims/secret", (shared + "/others-link").c_str()) +
                           ::symlink("../victims/made", (shared + "/others-dangling").c_str()) +
@@ -492,6 +493,7 @@ TEST_F(Objects, DownloadReplacesOnlyWhatWritingInPlaceWouldAllow) {
                 {kRoot, "shared/others-link", "victims/secret", "secret", false},
                 {kRoot, "shared/others-dangling", "victims/made", "", false},
                 {kRoot, "shared/others-folder/q1.csv", "victims/q1.csv", "", false},
+                {kRoot, "shared/planted", "shared/planted", "old", false, kOther},
                 {kOwner, "own/readonly", "own/readonly", "old", false, kOwner, 0444},
                 {kOwner, "own/roots", "own/roots", "old", false},
                 // Neither the owner nor the group is the caller's to give, so the group's bits
@@ -528,8 +530,9 @@ TEST_F(Objects, DownloadReplacesOnlyWhatWritingInPlaceWouldAllow) {
     // The replacement is a new file: another name of the old one keeps the old content.
     EXPECT_EQ(readFile(own + "/other-name"), "old");
     EXPECT_EQ(entries(victims), "by-owner by-root secret ");
-    EXPECT_EQ(entries(shared),
-              "others-dangling others-folder others-link owners-link private roots-link setid ");
+    EXPECT_EQ(
+        entries(shared),
+        "others-dangling others-folder others-link owners-link planted private roots-link setid ");
 }
 
 // The region signs later bucket operations as written and outlives a refused probe; neither a
