@@ -116,6 +116,14 @@ bool refusesNode(const platform::ResolvedPath& at, const std::string& target,
     return false;
 }
 
+// The new file is made in the target's folder and renamed there: a folder the caller may not
+// write into would refuse it only once the whole body was fetched.
+bool mayWriteIn(const platform::ResolvedPath& at, const std::string& target,
+                platform::Error& error) {
+    if (::faccessat(at.folder.get(), ".", W_OK | X_OK, AT_EACCESS) == 0) return true;
+    return failWithErrno(error, errno, "open", target);
+}
+
 // A write-only stream buffer over a descriptor it does not own. Small writes gather in a large
 // buffer and large ones go out whole, so a body costs one write call per megabyte or so. The
 // first failed write's error number is kept in `failure`.
@@ -217,7 +225,8 @@ bool ReplacementFile::mayReplace(const std::string& target, platform::Error& err
         }
         return true;
     }
-    return nameFits(at, target, error) && !refusesNode(at, target, error);
+    return nameFits(at, target, error) && !refusesNode(at, target, error) &&
+           mayWriteIn(at, target, error);
 }
 
 bool ReplacementFile::open(const std::string& target, platform::Error& error) {

@@ -454,20 +454,23 @@ TEST_F(Objects, DownloadReplacesOnlyWhatWritingInPlaceWouldAllow) {
                    inherited.size(), 0) != 0) {
         GTEST_SKIP() << "needs access control lists on " << volumes << ": " << strerror(errno);
     }
-    ASSERT_EQ(runAsUser(kOwner,
-                        [&] {
-                            writeFile(shared + "/setid", "old");
-                            writeFile(shared + "/private", "old");
-                            writeFile(own + "/readonly", "old");
-                            writeFile(open + "/everyones", "old");
-                            return std::to_string(::chmod((shared + "/setid").c_str(), 06755) +
-                                                  ::chmod((shared + "/private").c_str(), 0600) +
-                                                  ::chmod((own + "/readonly").c_str(), 0444) +
-                                                  ::chmod((open + "/everyones").c_str(), 0666) +
-                                                  ::symlink("../victims/by-owner",
-                                                            (shared + "/owners-link").c_str()));
-                        }),
-              "0");
+    ASSERT_EQ(
+        runAsUser(kOwner,
+                  [&] {
+                      writeFile(shared + "/setid", "old");
+                      writeFile(shared + "/private", "old");
+                      writeFile(own + "/readonly", "old");
+                      writeFile(open + "/everyones", "old");
+                      writeFile(own + "/others-may-write", "old");
+                      return std::to_string(
+                          ::chmod((shared + "/setid").c_str(), 06755) +
+                          ::chmod((shared + "/private").c_str(), 0600) +
+                          ::chmod((own + "/readonly").c_str(), 0444) +
+                          ::chmod((open + "/everyones").c_str(), 0666) +
+                          ::chmod((own + "/others-may-write").c_str(), 0666) +
+                          ::symlink("../victims/by-owner", (shared + "/owners-link").c_str()));
+                  }),
+        "0");
     ASSERT_EQ(
         runAsUser(kOther,
                   [&] {
@@ -486,22 +489,26 @@ TEST_F(Objects, DownloadReplacesOnlyWhatWritingInPlaceWouldAllow) {
         bool replaced;
         unsigned owner = kRoot;  // of the file afterwards, and its permissions
         int mode = 0644;
-    } rows[] = {{kRoot, "shared/setid", "shared/setid", "new", true, kOwner, 0755},
-                {kRoot, "shared/private", "shared/private", "new", true, kOwner, 0600},
-                {kRoot, "shared/owners-link", "victims/by-owner", "new", true},
-                {kRoot, "shared/roots-link", "victims/by-root", "new", true},
-                {kRoot, "shared/others-link", "victims/secret", "secret", false},
-                {kRoot, "shared/others-dangling", "victims/made", "", false},
-                {kRoot, "shared/others-folder/q1.csv", "victims/q1.csv", "", false},
-                {kRoot, "shared/planted", "shared/planted", "old", false, kOther},
-                {kOwner, "own/readonly", "own/readonly", "old", false, kOwner, 0444},
-                {kOwner, "own/roots", "own/roots", "old", false},
-                // Neither the owner nor the group is the caller's to give, so the group's bits
-                // are not handed to the caller's group.
-                {kOther, "open/everyones", "open/everyones", "new", true, kOther, 0606},
-                {kRoot, "own/listed", "own/listed", "new", true, kRoot, 0660},
-                {kRoot, "own/linked", "own/linked", "new", true},
-                {kRoot, "inheriting/unlisted", "inheriting/unlisted", "new", true}};
+    } rows[] = {
+        {kRoot, "shared/setid", "shared/setid", "new", true, kOwner, 0755},
+        {kRoot, "shared/private", "shared/private", "new", true, kOwner, 0600},
+        {kRoot, "shared/owners-link", "victims/by-owner", "new", true},
+        {kRoot, "shared/roots-link", "victims/by-root", "new", true},
+        {kRoot, "shared/others-link", "victims/secret", "secret", false},
+        {kRoot, "shared/others-dangling", "victims/made", "", false},
+        {kRoot, "shared/others-folder/q1.csv", "victims/q1.csv", "", false},
+        {kRoot, "shared/planted", "shared/planted", "old", false, kOther},
+        {kOwner, "own/readonly", "own/readonly", "old", false, kOwner, 0444},
+        {kOwner, "own/roots", "own/roots", "old", false},
+        // Writable, but in a folder the caller may not write into: refused before the
+        // request, not after the body was fetched.
+        {kOther, "own/others-may-write", "own/others-may-write", "old", false, kOwner, 0666},
+        // Neither the owner nor the group is the caller's to give, so the group's bits
+        // are not handed to the caller's group.
+        {kOther, "open/everyones", "open/everyones", "new", true, kOther, 0606},
+        {kRoot, "own/listed", "own/listed", "new", true, kRoot, 0660},
+        {kRoot, "own/linked", "own/linked", "new", true},
+        {kRoot, "inheriting/unlisted", "inheriting/unlisted", "new", true}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.target);
         const std::string given = volumes + "/" + row.target, file = volumes + "/" + row.file;
