@@ -32,7 +32,7 @@ using platform::failWithErrno;
 // A short name for the file until it replaces the target: short, so that it fits wherever the
 // target's name fits.
 std::string temporaryName() {
-    static std::mt19937_64 generator{std::random_device{}()};
+    thread_local std::mt19937_64 generator{std::random_device{}()};
     static const char kDigits[] = "0123456789abcdef";
     std::string name = ".skrw-";
     for (std::uint64_t value = generator(); name.size() < 18; value >>= 4) {
