@@ -24,15 +24,6 @@ bool readLink(int link, std::string& text) {
     return true;
 }
 
-// The kernel's rule for shared folders: in a folder that is sticky and writable by others, only
-// a link of the caller or of the folder's owner is followed.
-bool mayFollow(int folder, const struct stat& link) {
-    struct stat holder {};
-    if (::fstat(folder, &holder) != 0) return false;
-    const bool shared = (holder.st_mode & S_ISVTX) != 0 && (holder.st_mode & S_IWOTH) != 0;
-    return !shared || link.st_uid == ::geteuid() || link.st_uid == holder.st_uid;
-}
-
 // One walk: every descriptor it holds is opened with O_NOFOLLOW, so a link is only ever followed
 // here, after the rule was applied to the very link that was read.
 class Walk {
@@ -79,7 +70,7 @@ class Walk {
                 return true;
             }
             if (++m_links > kMaxLinks) return fail(ELOOP);
-            if (!mayFollow(folder.get(), found)) return fail(EACCES);
+            if (!sharedFolderAllows(folder.get(), found.st_uid)) return fail(EACCES);
             std::string text;
             if (!readLink(node.get(), text)) return fail(errno);
             if (!toLastComponent(folder, text, name)) return false;
@@ -106,6 +97,13 @@ class Walk {
 };
 
 }  // namespace
+
+bool sharedFolderAllows(int folder, uid_t owner) {
+    struct stat holder {};
+    if (::fstat(folder, &holder) != 0) return false;
+    const bool shared = (holder.st_mode & S_ISVTX) != 0 && (holder.st_mode & S_IWOTH) != 0;
+    return !shared || owner == ::geteuid() || owner == holder.st_uid;
+}
 
 bool resolvePath(const std::string& path, ResolvedPath& resolved, Error& error) {
     Walk walk(path, error);

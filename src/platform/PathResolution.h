@@ -21,6 +21,11 @@ struct ResolvedPath {
     std::optional<struct stat> node;  // what `name` is, when it exists
 };
 
+// The kernel's rule for shared folders: in a folder that is sticky and writable by others, only
+// a link or file of the caller (effective uid) or of the folder's owner may be followed or
+// written. Whether `folder` lets a node of `owner` through; false when it cannot be read.
+[[nodiscard]] bool sharedFolderAllows(int folder, uid_t owner);
+
 // Walks `path` (absolute, or from the current folder), following every link on the way and at
 // the end, at most 40 in all. A name that does not exist at the end is no failure (no node).
 // Fails, setting `error` (described as `open "<path>"`): ELOOP beyond 40 links, EACCES for a

@@ -90,17 +90,6 @@ bool nameFits(const platform::ResolvedPath& at, const std::string& target, platf
     return true;
 }
 
-// The kernel's rule for files in shared folders (fs.protected_regular), held whatever the
-// machine's setting, as the rule for links is: in a folder that is sticky and writable by others,
-// a file that neither the caller nor the folder's owner owns is not written, so that no one can
-// plant a file there for another user's download to fill.
-bool plantedInSharedFolder(const platform::ResolvedPath& at) {
-    struct stat holder {};
-    if (::fstat(at.folder.get(), &holder) != 0) return false;
-    const bool shared = (holder.st_mode & S_ISVTX) != 0 && (holder.st_mode & S_IWOTH) != 0;
-    return shared && at.node->st_uid != ::geteuid() && at.node->st_uid != holder.st_uid;
-}
-
 // Refuses what the target names when writing into it in place would not have been allowed, or
 // would not have written a file: a folder, a FIFO, a socket, a device, another user's file planted
 // in a shared folder, a file the caller (by its effective ids) may not write.
@@ -109,11 +98,23 @@ bool refusesNode(const platform::ResolvedPath& at, const std::string& target,
     if (!at.node) return false;
     if (S_ISDIR(at.node->st_mode)) return !failWithErrno(error, EISDIR, "open", target);
     if (!platform::FileManager::isTransferable(*at.node, "open", target, error)) return true;
-    if (plantedInSharedFolder(at)) return !failWithErrno(error, EACCES, "open", target);
+    // The rule the kernel applies to links there holds for files too (fs.protected_regular),
+    // whatever the machine's setting: no one plants a file for another user's download to fill.
+    if (!platform::sharedFolderAllows(at.folder.get(), at.node->st_uid)) {
+        return !failWithErrno(error, EACCES, "open", target);
+    }
     if (::faccessat(at.folder.get(), at.name.c_str(), W_OK, AT_EACCESS) != 0) {
         return !failWithErrno(error, errno, "open", target);
     }
     return false;
+}
+
+// Where `target` leads, and whether what it names may be replaced: checked before the request
+// and again when the body arrives, since the path may have changed in between.
+bool locate(const std::string& target, platform::ResolvedPath& at, platform::Error& error) {
+    if (target.ends_with('/')) return failWithErrno(error, EISDIR, "open", target);
+    return platform::resolvePath(target, at, error) && nameFits(at, target, error) &&
+           !refusesNode(at, target, error);
 }
 
 // The new file is made in the target's folder and renamed there: a folder the caller may not
@@ -216,27 +217,20 @@ ReplacementFile::~ReplacementFile() {
 }
 
 bool ReplacementFile::mayReplace(const std::string& target, platform::Error& error) {
-    if (target.ends_with('/')) return failWithErrno(error, EISDIR, "open", target);
     platform::ResolvedPath at;
-    if (!platform::resolvePath(target, at, error)) {
-        if (error.code != ENOENT && error.code != ENOTDIR) return false;
-        if (lastComponent(target).size() > NAME_MAX) {
-            return failWithErrno(error, ENAMETOOLONG, "open", target);
-        }
-        return true;
+    if (locate(target, at, error)) return mayWriteIn(at, target, error);
+    if (error.code != ENOENT && error.code != ENOTDIR) return false;
+    // A folder on the way that does not exist yet: the download makes it.
+    if (lastComponent(target).size() > NAME_MAX) {
+        return failWithErrno(error, ENAMETOOLONG, "open", target);
     }
-    return nameFits(at, target, error) && !refusesNode(at, target, error) &&
-           mayWriteIn(at, target, error);
+    return true;
 }
 
 bool ReplacementFile::open(const std::string& target, platform::Error& error) {
     m_target = target;
-    if (target.ends_with('/')) return failWithErrno(error, EISDIR, "open", target);
     platform::ResolvedPath at;
-    if (!platform::resolvePath(target, at, error) || !nameFits(at, target, error) ||
-        refusesNode(at, target, error)) {
-        return false;
-    }
+    if (!locate(target, at, error)) return false;
     // Read access, so that the folder can be synced; a folder the caller may only write into and
     // search is used as resolved, and not synced.
     m_folder =
