@@ -1,6 +1,7 @@
 #include "FileCalls.h"
 
 #include <fcntl.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdarg>
@@ -10,7 +11,12 @@ namespace skrw::test {
 namespace {
 std::function<void(int, int)> fsyncWatcher;
 int unnamedFileRefusal = 0;
+long nameLengthLimit = 0;
 }  // namespace
+
+void limitNameLength(long longest) {
+    nameLengthLimit = longest;
+}
 
 void watchFsync(std::function<void(int fd, int result)> watcher) {
     fsyncWatcher = std::move(watcher);
@@ -28,6 +34,12 @@ int __wrap_fsync(int fd) {
     const int result = __real_fsync(fd);
     if (skrw::test::fsyncWatcher) skrw::test::fsyncWatcher(fd, result);
     return result;
+}
+
+long __real_fpathconf(int fd, int name);
+long __wrap_fpathconf(int fd, int name) {
+    if (name == _PC_NAME_MAX && skrw::test::nameLengthLimit > 0) return skrw::test::nameLengthLimit;
+    return __real_fpathconf(fd, name);
 }
 
 int __real_openat(int folder, const char* path, int flags, ...);

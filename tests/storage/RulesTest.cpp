@@ -189,6 +189,25 @@ struct FileSystemWithout {
     ~FileSystemWithout() { refuseUnnamedFiles(0); }
 };
 
+// On a file system whose names are short, a name longer than its folder allows is refused before
+// the body is fetched, not at the rename after it.
+TEST(FileReplacement, ANameLongerThanItsFolderAllowsIsRefusedBeforeAnythingIsMade) {
+    TempDir temp;
+    limitNameLength(8);
+    for (const auto& [name, fits] : {std::pair{"8-bytes!", true}, {"9-bytes!!", false}}) {
+        SCOPED_TRACE(name);
+        const std::string target = temp.volumesPath() + "/" + name;
+        skrw::platform::Error before, atOpen;
+        EXPECT_EQ(ReplacementFile::mayReplace(target, before), fits);
+        ReplacementFile file;
+        EXPECT_EQ(file.open(target, atOpen), fits);
+        EXPECT_EQ(before.code, fits ? 0 : ENAMETOOLONG);
+        EXPECT_EQ(atOpen.code, fits ? 0 : ENAMETOOLONG);
+    }
+    limitNameLength(0);
+    EXPECT_EQ(entries(temp.volumesPath()), "");
+}
+
 // A failed write (a size limit gives EFBIG, as a full disk) leaves the old file, no temporary one.
 TEST(FileReplacement, OnlyTheCommitReplacesAndAFailedWriteLeavesTheOldFile) {
     TempDir temp;
