@@ -4,7 +4,7 @@
 //
 // Contract:
 // - answeredGuarded runs a body and turns every exception that tries to leave it into the host
-//   error code of the call (fmx::hostCodeOfCurrentException);
+//   error code of the call (hostCodeOfCurrentException, HostErrorCode.h);
 //   a body that returns normally answers 0. Nothing escapes.
 // - runScriptFunction and runStorageFunction follow the calling order of a registered
 //   function: take the result text, read the argument count, check it against the function's
@@ -13,8 +13,8 @@
 // - Helpers that take a host object let host framework failures pass to their caller.
 #include <cstdint>
 
-#include "fmx/HostErrorCode.h"
 #include "fmx/fmx.h"
+#include "functions/HostErrorCode.h"
 #include "platform/String.h"
 #include "storage/SKFuncs.h"
 
@@ -29,7 +29,7 @@ short answeredGuarded(Body&& body) noexcept {
         body();
         return 0;
     } catch (...) {
-        return fmx::hostCodeOfCurrentException();
+        return hostCodeOfCurrentException();
     }
 }
 

@@ -1,7 +1,7 @@
 #include "host/Registration.h"
 
-#include "fmx/HostErrorCode.h"
 #include "functions/FunctionTable.h"
+#include "functions/HostErrorCode.h"
 #include "host/SKRWInit.h"
 #include "host/StepDefinitions.h"
 #include "host/StringTable.h"
@@ -22,7 +22,7 @@ short guarded(Call call) noexcept {
     try {
         return call();
     } catch (...) {
-        return fmx::hostCodeOfCurrentException();
+        return functions::hostCodeOfCurrentException();
     }
 }
 

@@ -89,7 +89,7 @@ String copyLocalizedString(BundleRef bundle, const String& key, const String& va
                            const String& table) {
     const String notFound = value.isNull() ? key : value;
     if (!isUsable(bundle) || key.isNull()) return notFound;
-    const std::string tableName = table.isNull() || table.isEmpty() ? "Localizable" : table.utf8();
+    const std::string tableName = isGiven(table) ? table.utf8() : "Localizable";
     if (!isPlainTableName(tableName)) return notFound;
 
     for (const std::string& language : preferredLanguages()) {

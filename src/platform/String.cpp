@@ -60,7 +60,7 @@ String String::uppercaseString() const {
 std::vector<String> String::componentsSeparatedByString(const String& separator) const {
     std::vector<String> pieces;
     if (!m_text) return pieces;
-    if (separator.isNull() || separator.isEmpty()) {
+    if (!isGiven(separator)) {
         pieces.push_back(*this);
         return pieces;
     }
@@ -79,7 +79,7 @@ std::vector<String> String::componentsSeparatedByString(const String& separator)
 
 bool String::containsString(const String& needle) const {
     // As on the platform, the empty text is contained in nothing.
-    if (!m_text || needle.isNull() || needle.isEmpty()) return false;
+    if (!m_text || !isGiven(needle)) return false;
     return m_text->find(*needle.m_text) != std::string::npos;
 }
 
@@ -91,7 +91,7 @@ String String::stringByAppendingString(const String& tail) const {
 String String::stringByReplacingOccurrencesOfString(const String& target,
                                                     const String& replacement) const {
     if (!m_text) return String();
-    if (target.isNull() || target.isEmpty()) return *this;
+    if (!isGiven(target)) return *this;
     const std::string& text = *m_text;
     const std::string& from = *target.m_text;
     const std::string& to = replacement.utf8();

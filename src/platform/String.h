@@ -88,4 +88,9 @@ class String {
     std::optional<std::string> m_text;
 };
 
+// The text was given and holds something: neither null nor empty.
+[[nodiscard]] inline bool isGiven(const String& text) {
+    return !text.isNull() && !text.isEmpty();
+}
+
 }  // namespace skrw::platform

@@ -4,7 +4,6 @@
 #include <aws/s3/model/BucketLocationConstraint.h>
 
 #include "storage/SKFuncs.h"
-#include "storage/ServiceClient.h"
 
 namespace skrw::storage {
 

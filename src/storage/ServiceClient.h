@@ -11,11 +11,6 @@
 
 namespace skrw::storage {
 
-// The argument was given and holds text (neither null nor empty).
-[[nodiscard]] inline bool isGiven(const platform::String& text) {
-    return !text.isNull() && !text.isEmpty();
-}
-
 // Both the access key id and the secret key are non-empty.
 [[nodiscard]] bool isAuthenticated(const Aws::Auth::AWSCredentials& credentials);
 

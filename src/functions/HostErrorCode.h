@@ -6,19 +6,19 @@
 
 #include "fmx/fmx.h"
 
-namespace fmx {
+namespace skrw::functions {
 
 // The code of the exception being handled. Call it only inside a catch handler.
 inline short hostCodeOfCurrentException() noexcept {
     try {
         throw;
-    } catch (const Exception& failure) {
+    } catch (const fmx::Exception& failure) {
         return failure.code();
     } catch (const std::bad_alloc&) {
-        return OutOfMemory().code();
+        return fmx::OutOfMemory().code();
     } catch (...) {
-        return GeneralFailure().code();
+        return fmx::GeneralFailure().code();
     }
 }
 
-}  // namespace fmx
+}  // namespace skrw::functions
