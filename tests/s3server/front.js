@@ -222,13 +222,14 @@ async function main() {
   server.requestTimeout = 0;  // large uploads take as long as they take
   server.keepAliveTimeout = 65000;  // idle connections outlive the client's, as S3's do
   server.headersTimeout = 70000;
-  server.listen(0, '127.0.0.1', () => fs.writeFileSync(path.join(stateDir, 'endpoint'),
-    `http://127.0.0.1:${server.address().port}\n`));
+  server.listen(0, '127.0.0.1', () => {
+    // Serving from here on: the store runs in this process, and a fault of its own that nothing
+    // caught must not take the server away from every later test. A failure to start still ends
+    // the process at once.
+    process.on('uncaughtException', (err) => process.stderr.write(`uncaught: ${err.stack}\n`));
+    fs.writeFileSync(path.join(stateDir, 'endpoint'), `http://127.0.0.1:${server.address().port}\n`);
+  });
 }
-
-// The store runs in this process: a fault of its own that nothing caught must not take the server
-// away from every later test.
-process.on('uncaughtException', (err) => process.stderr.write(`uncaught: ${err.stack}\n`));
 
 main().catch((err) => {
   process.stderr.write(`cannot start: ${err.stack}\n`);

@@ -5,12 +5,22 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
 
 namespace skrw::test {
 namespace {
+
+// The wait status of the child `pid`, waited for through interruptions; -1 when there is none.
+int waitFor(pid_t pid) {
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) return -1;
+    }
+    return status;
+}
 
 using File = std::unique_ptr<FILE, int (*)(FILE*)>;
 
@@ -50,9 +60,7 @@ ProcessOutcome runProcess(const std::vector<std::string>& argv, const std::strin
         ::execvp(args[0], args.data());
         ::_exit(127);
     }
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
-    }
+    const int status = waitFor(pid);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readAll(out.get()), readAll(err.get())};
 }
 
@@ -66,15 +74,18 @@ std::string runAsUser(unsigned id, const std::function<std::string()>& work) {
             ::setresuid(id, id, id) != 0) {
             ::_exit(2);
         }
-        const std::string text = work();
-        ::_exit(::write(fileno(out.get()), text.data(), text.size()) ==
-                        static_cast<ssize_t>(text.size())
-                    ? 0
-                    : 3);
+        // The child is a copy of the test: nothing of it may unwind into the test's own code.
+        try {
+            const std::string text = work();
+            ::_exit(::write(fileno(out.get()), text.data(), text.size()) ==
+                            static_cast<ssize_t>(text.size())
+                        ? 0
+                        : 3);
+        } catch (...) {
+            ::_exit(4);
+        }
     }
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
-    }
+    const int status = waitFor(pid);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         return "child failed: status " + std::to_string(status);
     }
